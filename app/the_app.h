@@ -1,0 +1,30 @@
+// The setup program's application object: chooses the wizard or the silent run.
+#pragma once
+
+#include <windows.h>
+
+#include "app/install_options.h"
+#include "app/run_outcome.h"
+#include "framework/app.h"
+
+class TheApp : public CWinApp {
+ public:
+  TheApp() = default;
+  ~TheApp() override = default;
+
+  // Runs one branch to its end; always FALSE.
+  BOOL InitInstance() override;
+
+  LOGFONTW titleLogFont = {};
+
+ private:
+  RunOutcome RunWizard();
+  RunOutcome RunSilent(const wchar_t* commandLine);
+};
+
+// The silent branch's defaults: an existing installation's folder, else the default folder
+// with the settings under %APPDATA%.
+void SetSilentDefaults(InstallOptions& options);
+
+// True while a top-level window of the viewer's class exists.
+bool IsViewerRunning();

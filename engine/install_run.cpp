@@ -1,0 +1,96 @@
+#include "engine/install_run.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "app/install_log.h"
+#include "app/system_helpers.h"
+#include "app/text_rules.h"
+#include "engine/folder_tree.h"
+#include "engine/icon_library.h"
+#include "engine/payload_extraction.h"
+#include "engine/viewer_settings.h"
+#include "integration/registration.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+enum class FolderFirst { No, Yes };
+
+void ReportWithFolder(const InstallOptions& options, unsigned messageId, const wchar_t* folder,
+                      FolderFirst order) {
+  wchar_t message[kLongPath];
+  LoadResourceString(messageId, message, kLongPath);
+  wchar_t text[kLongPath * 2];
+  if (order == FolderFirst::Yes)
+    swprintf(text, kLongPath * 2, L"%ls: %ls", folder, message);
+  else
+    swprintf(text, kLongPath * 2, L"%ls: %ls", message, folder);
+  ReportProblem(options, text);
+}
+
+int Stop(RunOutcome why, RunOutcome* outcome) {
+  if (outcome) *outcome = why;
+  return 0;
+}
+
+void ConvertSettingsFile(const wchar_t* settingsFile) {
+  FILE* source = _wfopen(settingsFile, L"rb");
+  if (source) ConvertSettingsToUnicode(settingsFile, source);
+}
+
+}  // namespace
+
+void ReportProblem(const InstallOptions& options, const wchar_t* text) {
+  if (options.silentMode)
+    WriteInstallLog(text);
+  else
+    MessageBoxW(GetActiveWindow(), text, options.setupTitle, MB_OK | MB_ICONERROR);
+}
+
+int RunInstallation(InstallOptions& options, RunOutcome* outcome) {
+  wchar_t folder[kLongPath];
+  CopyText(folder, kLongPath, options.targetFolder);
+  if (folder[0] == L'\0' || !TargetFolderFits(folder)) {
+    ReportWithFolder(options, IDS_INVALID_FOLDER, folder, FolderFirst::No);
+    return Stop(RunOutcome::InvalidFolder, outcome);
+  }
+  if (!CreateFolderTree(folder)) {
+    ReportWithFolder(options, IDS_CANNOT_CREATE_FOLDER, folder, FolderFirst::No);
+    return Stop(RunOutcome::FolderNotCreated, outcome);
+  }
+
+  wchar_t pluginFolder[kLongPath];
+  swprintf(pluginFolder, kLongPath, L"%lsPlugins", folder);
+  CreateFolderTree(pluginFolder);
+  wchar_t iconLibraryPath[kLongPath];
+  swprintf(iconLibraryPath, kLongPath, L"%lsIcons.dll", pluginFolder);
+  bool replaceIconLibrary = ShouldReplaceIconLibrary(iconLibraryPath);
+
+  if (ExtractPayload(folder, replaceIconLibrary ? 0 : 1) != 0) {
+    ReportWithFolder(options, IDS_INSTALL_FAILED, folder, FolderFirst::Yes);
+    return Stop(RunOutcome::ExtractionFailed, outcome);
+  }
+
+  wchar_t settingsFile[kLongPath];
+  WriteViewerSettings(options.targetFolder, options.iniFolder, options.silentMode, settingsFile);
+
+  bool associate = options.associationMode != 0;
+  if (associate && !options.silentMode) {
+    wchar_t question[kLongPath];
+    LoadResourceString(IDS_CONFIRM_ASSOCIATIONS, question, kLongPath);
+    // After No the types stay as they are: nothing selected, no announcement.
+    associate = MessageBoxW(GetActiveWindow(), question, options.setupTitle,
+                            MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+  }
+  static const int32_t kNothingSelected[kSelectionCount] = {};
+  IntegrateWithSystem(associate ? options.associationMode : 0, options.targetFolder,
+                      options.startMenuShortcuts, options.desktopShortcut,
+                      options.thumbnailsShortcut, options.allUsers,
+                      associate || !options.associationMode ? options.associationSelection
+                                                            : kNothingSelected);
+  ConvertSettingsFile(settingsFile);
+  if (outcome) *outcome = RunOutcome::Installed;
+  return 1;
+}

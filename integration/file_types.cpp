@@ -1,0 +1,3 @@
+#include "integration/file_types.h"
+
+const FileTypeRow FileTypeTable[kFileTypeRowCount] = {};

@@ -1,0 +1,24 @@
+// Identifiers of the program's resources, shared by the .rc files and the code.
+#pragma once
+
+#define IDS_CANCEL_TEXT 1           // "&Beenden"
+#define IDS_FINISH_TEXT 2           // "&Fertig stellen"
+#define IDS_CONFIRM_QUIT 3          // "Installation beenden?"
+#define IDS_INVALID_FOLDER 5
+#define IDS_TARGET_FOLDER 6
+#define IDS_INSTALL_FAILED 7
+#define IDS_TARGET_FOLDER_COLON 8
+#define IDS_CONFIRM_ASSOCIATIONS 9
+#define IDS_VIEWER_RUNNING 10
+#define IDS_CANNOT_CREATE_FOLDER 11
+
+#define IDD_WELCOME 101
+#define IDD_ASSOCIATIONS 104
+#define IDD_WHATS_NEW 108
+#define IDD_READY 109
+#define IDD_FINISH 110
+
+#define IDI_SETUP 111
+#define IDB_LOGO 113
+#define IDR_RELEASE_NOTES 217
+#define IDR_PAYLOAD 1974

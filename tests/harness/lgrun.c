@@ -1,0 +1,23 @@
+/* Starts the command line in LG_COMMAND_LINE exactly as written, from the folder in
+   LG_START_FOLDER, waits for it and returns its exit code (255 when it cannot start). */
+#include <windows.h>
+
+int main(void) {
+  static wchar_t line[32768];
+  static wchar_t folder[MAX_PATH];
+  if (!GetEnvironmentVariableW(L"LG_COMMAND_LINE", line, 32768)) return 255;
+  DWORD hasFolder = GetEnvironmentVariableW(L"LG_START_FOLDER", folder, MAX_PATH);
+  STARTUPINFOW si;
+  ZeroMemory(&si, sizeof(si));
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi;
+  if (!CreateProcessW(NULL, line, NULL, NULL, FALSE, 0, NULL, hasFolder ? folder : NULL, &si,
+                      &pi))
+    return 255;
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 255;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return (int)code;
+}

@@ -1,0 +1,216 @@
+"""Wine prefixes for the tests: cloned from one template inside the build tree.
+
+A prefix runs programs with an exact Windows command line (through lgrun.exe), maps
+Windows paths to host paths and reads its registry back from the files Wine saves.
+"""
+import os
+import re
+import shutil
+import subprocess
+from pathlib import Path
+
+BUILD_DIR = Path(os.environ.get("LG_BUILD_DIR", Path(__file__).resolve().parents[2] / "build"))
+WINE_ROOT = Path(os.environ.get("LG_WINE_ROOT", BUILD_DIR / "wine"))
+TEMPLATE = WINE_ROOT / "template"
+READY = TEMPLATE / ".lg-ready"
+# The DLL folders are large and never written to: hard links instead of copies.
+LINKED = ("drive_c/windows/system32", "drive_c/windows/syswow64")
+
+
+def base_env(prefix):
+    env = {k: v for k, v in os.environ.items() if not k.startswith("WINE")}
+    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.setdefault("LANG", "de_DE.UTF-8")
+    return env
+
+
+def wine(prefix, *args, check=True, timeout=300, **kw):
+    return subprocess.run(["wine", *map(str, args)], env=kw.pop("env", None) or base_env(prefix),
+                          check=check, timeout=timeout, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, **kw)
+
+
+def wineserver(prefix, *args, timeout=60):
+    subprocess.run(["wineserver", *args], env=base_env(prefix), timeout=timeout, check=False)
+
+
+def make_template():
+    if READY.exists():
+        return
+    if TEMPLATE.exists():
+        shutil.rmtree(TEMPLATE)
+    TEMPLATE.parent.mkdir(parents=True, exist_ok=True)
+    env = base_env(TEMPLATE)
+    subprocess.run(["wineboot", "-i"], env=env, check=True, timeout=600,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Headless by default: windows exist (FindWindow sees them) without a display.
+    wine(TEMPLATE, "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null",
+         "/f")
+    wineserver(TEMPLATE, "-k")
+    wineserver(TEMPLATE, "-w")
+    READY.write_text("ok\n")
+
+
+def clone_template(dest):
+    dest = Path(dest)
+    if dest.exists():
+        wineserver(dest, "-k")
+        shutil.rmtree(dest)
+
+    def copy(src, dst):
+        rel = os.path.relpath(src, TEMPLATE)
+        if rel.startswith(LINKED):
+            os.link(src, dst)
+        else:
+            shutil.copy2(src, dst)
+
+    shutil.copytree(TEMPLATE, dest, symlinks=True, copy_function=copy)
+    (dest / ".lg-ready").unlink(missing_ok=True)
+    return dest
+
+
+def _unescape(text):
+    out, i = [], 0
+    while i < len(text):
+        c = text[i]
+        if c != "\\":
+            out.append(c)
+            i += 1
+            continue
+        n = text[i + 1] if i + 1 < len(text) else ""
+        if n == "x":
+            m = re.match(r"[0-9a-fA-F]{1,4}", text[i + 2:])
+            out.append(chr(int(m.group(0), 16)))
+            i += 2 + len(m.group(0))
+            continue
+        out.append({"n": "\n", "r": "\r", "t": "\t", "0": "\0"}.get(n, n))
+        i += 2
+    return "".join(out)
+
+
+def _parse_string(text):
+    """The quoted string at the start of text: (value, rest)."""
+    assert text[0] == '"', text
+    i = 1
+    while text[i] != '"':
+        i += 2 if text[i] == "\\" else 1
+    return _unescape(text[1:i]), text[i + 1:]
+
+
+class Registry:
+    """One saved hive: keys by lower-cased path, values by lower-cased name ("" = default)."""
+
+    def __init__(self, path):
+        self.keys = {}
+        current = None
+        lines = Path(path).read_text(encoding="utf-8", errors="replace").split("\n")
+        i = 0
+        while i < len(lines):
+            line = lines[i]
+            while line.endswith("\\") and i + 1 < len(lines) and not line.startswith("["):
+                i += 1
+                line = line[:-1] + lines[i].strip()
+            i += 1
+            if line.startswith("["):
+                name = _unescape(line[1:line.rindex("]")])
+                current = self.keys.setdefault(name.lower(), {"name": name, "values": {}})
+            elif current is not None and (line.startswith('"') or line.startswith("@=")):
+                if line.startswith("@="):
+                    vname, rest = "", line[1:]
+                else:
+                    vname, rest = _parse_string(line)
+                current["values"][vname.lower()] = self._value(rest[1:])
+
+    @staticmethod
+    def _value(text):
+        if text.startswith('"'):
+            return ("REG_SZ", _parse_string(text)[0])
+        if text.startswith("str(2):"):
+            return ("REG_EXPAND_SZ", _parse_string(text[7:])[0])
+        if text.startswith("dword:"):
+            return ("REG_DWORD", int(text[6:], 16))
+        m = re.match(r"hex(?:\((\w+)\))?:(.*)", text)
+        if m:
+            data = bytes(int(b, 16) for b in m.group(2).split(",") if b.strip())
+            return (f"hex({m.group(1) or 3})", data)
+        return ("unknown", text)
+
+    def key(self, path):
+        return self.keys.get(path.lower())
+
+    def value(self, path, name=""):
+        key = self.key(path)
+        if key is None:
+            return None
+        return key["values"].get(name.lower())
+
+    def subtree(self, path):
+        """Every key at or below path: {key path: {value name: (type, data)}}."""
+        low = path.lower()
+        return {k: v["values"] for k, v in self.keys.items()
+                if k == low or k.startswith(low + "\\")}
+
+
+class Prefix:
+    """A fresh prefix cloned from the template for one test."""
+
+    def __init__(self, name, windows_version=None):
+        make_template()
+        self.path = clone_template(WINE_ROOT / "prefixes" / name)
+        self.env = base_env(self.path)
+        if windows_version:
+            self.reg_add(r"HKCU\Software\Wine", "Version", windows_version)
+
+    # Paths
+    def host(self, winpath):
+        """Host path of a C: path such as C:\\Apps\\x.txt."""
+        p = winpath.replace("\\", "/")
+        assert p[:2].upper() == "C:", winpath
+        return self.path / "drive_c" / p[3:]
+
+    @property
+    def appdata(self):
+        return self.host(r"C:\users\root\AppData\Roaming")
+
+    # Running programs
+    def run(self, command_line, start_folder=r"C:\\", timeout=120, extra_env=None):
+        """Runs command_line exactly as written, from start_folder; returns the exit code."""
+        env = dict(self.env)
+        env.update(LG_COMMAND_LINE=command_line, LG_START_FOLDER=start_folder)
+        if extra_env:
+            env.update(extra_env)
+        r = subprocess.run(["wine", str(BUILD_DIR / "lgrun.exe")], env=env, timeout=timeout,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        return r.returncode
+
+    def start(self, command_line, start_folder=r"C:\\"):
+        """Starts a program in the background; returns the Popen object."""
+        env = dict(self.env)
+        env.update(LG_COMMAND_LINE=command_line, LG_START_FOLDER=start_folder)
+        return subprocess.Popen(["wine", str(BUILD_DIR / "lgrun.exe")], env=env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def wine(self, *args, check=True):
+        return wine(self.path, *args, check=check, env=self.env)
+
+    def reg_add(self, key, name, data, kind="REG_SZ"):
+        args = ["reg", "add", key, "/t", kind, "/d", data, "/f"]
+        args[3:3] = ["/ve"] if name is None else ["/v", name]
+        self.wine(*args)
+
+    def stop(self):
+        """Ends the prefix's wineserver, which saves the registry."""
+        wineserver(self.path, "-k")
+        wineserver(self.path, "-w")
+
+    def machine(self):
+        self.stop()
+        return Registry(self.path / "system.reg")
+
+    def user(self):
+        self.stop()
+        return Registry(self.path / "user.reg")
+
+    def remove(self):
+        self.stop()
+        shutil.rmtree(self.path, ignore_errors=True)
