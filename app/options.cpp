@@ -43,10 +43,8 @@ bool HasSilentSwitch(const wchar_t* commandLine) { return Contains(commandLine, 
 
 bool ReadOptionValue(const wchar_t* lineCopy, const wchar_t* option, wchar_t* value,
                      size_t capacity) {
-  if (capacity == 0) return false;
-  value[0] = L'\0';
   const wchar_t* found = wcsstr(lineCopy, option);
-  if (!found) return false;
+  if (!found || capacity == 0) return false;
   size_t optionLen = wcslen(option);
   size_t limit = optionLen < kOptionWindow ? kOptionWindow - optionLen : 0;
   if (limit > capacity - 1) limit = capacity - 1;

@@ -12,15 +12,25 @@ from pathlib import Path
 BUILD_DIR = Path(os.environ.get("LG_BUILD_DIR", Path(__file__).resolve().parents[2] / "build"))
 WINE_ROOT = Path(os.environ.get("LG_WINE_ROOT", BUILD_DIR / "wine"))
 TEMPLATE = WINE_ROOT / "template"
+SETUP_EXE = Path(os.environ.get("LG_SETUP_EXE", BUILD_DIR / "lumagrove-setup64.exe"))
+LOG_NAME = "Lumagrove_Install.log"
 READY = TEMPLATE / ".lg-ready"
 # The DLL folders are large and never written to: hard links instead of copies.
 LINKED = ("drive_c/windows/system32", "drive_c/windows/syswow64")
 
 
+def dos_path(host_path):
+    """The Z: path under which Wine shows a host file."""
+    return "Z:" + str(Path(host_path).resolve()).replace("/", "\\")
+
+
 def base_env(prefix):
     env = {k: v for k, v in os.environ.items() if not k.startswith("WINE")}
-    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-    env.setdefault("LANG", "de_DE.UTF-8")
+    # No menu builder: saving a link would otherwise write menu entries into the Unix home.
+    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+    # A German user: the log's short date reads 10.12.2026.
+    env["LANG"] = env["LC_ALL"] = "de_DE.UTF-8"
     return env
 
 
@@ -51,6 +61,17 @@ def make_template():
     READY.write_text("ok\n")
 
 
+def detach_home_links(prefix):
+    """Wine links Desktop, Documents and the like to the Unix home; links and files that
+    tests write there must stay in the prefix, so each such link becomes an empty folder."""
+    for root, dirs, files in os.walk(Path(prefix) / "drive_c" / "users"):
+        for name in dirs + files:
+            path = Path(root) / name
+            if path.is_symlink():
+                path.unlink()
+                path.mkdir()
+
+
 def clone_template(dest):
     dest = Path(dest)
     if dest.exists():
@@ -66,6 +87,7 @@ def clone_template(dest):
 
     shutil.copytree(TEMPLATE, dest, symlinks=True, copy_function=copy)
     (dest / ".lg-ready").unlink(missing_ok=True)
+    detach_home_links(dest)
     return dest
 
 
@@ -190,8 +212,33 @@ class Prefix:
         return subprocess.Popen(["wine", str(BUILD_DIR / "lgrun.exe")], env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
+    def setup(self, arguments="", start_folder=r"C:\start", timeout=180):
+        """Runs the installer with the arguments from start_folder (created when missing)."""
+        self.host(start_folder).mkdir(parents=True, exist_ok=True)
+        return self.run(f'"{dos_path(SETUP_EXE)}" {arguments}'.rstrip(), start_folder, timeout)
+
+    def log(self, folder=r"C:\start"):
+        """The install log's bytes in folder, or None when there is none."""
+        path = self.host(folder) / LOG_NAME
+        return path.read_bytes() if path.exists() else None
+
     def wine(self, *args, check=True):
         return wine(self.path, *args, check=check, env=self.env)
+
+    def links(self, folder):
+        """The shell links in a Windows folder, read back through IShellLinkW:
+        {file name: {"target", "arguments", "icon", "icon_index", "description"}}."""
+        r = self.wine(BUILD_DIR / "lglink.exe", folder, check=False)
+        if r.returncode != 0:
+            return {}
+        found = {}
+        for line in r.stdout.decode("utf-8").split("\n"):
+            if not line:
+                continue
+            name, target, arguments, icon, index, description = line.split("\t")
+            found[name] = {"target": target, "arguments": arguments, "icon": icon,
+                           "icon_index": int(index), "description": description}
+        return found
 
     def reg_add(self, key, name, data, kind="REG_SZ"):
         args = ["reg", "add", key, "/t", kind, "/d", data, "/f"]

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Command line for the test prefixes: `template ROOT` makes the template once;
-`run ROOT NAME EXE ARGS...` runs a Windows program in the prefix ROOT/NAME (cloned
-from the template when missing) and returns its exit code."""
+`run ROOT NAME[:VERSION] EXE ARGS...` runs a Windows program in the prefix ROOT/NAME
+(cloned from the template when missing, reporting Windows VERSION such as win10 when
+given) and returns its exit code."""
 import os
 import subprocess
 import sys
@@ -19,10 +20,16 @@ def main():
     if cmd == "template":
         return 0
     name, exe, args = sys.argv[3], sys.argv[4], sys.argv[5:]
+    name, _, version = name.partition(":")
     prefix = root / "prefixes" / name
+    env = lgwine.base_env(prefix)
     if not (prefix / "system.reg").exists():
         lgwine.clone_template(prefix)
-    env = lgwine.base_env(prefix)
+        if version:
+            lgwine.wine(prefix, "reg", "add", r"HKCU\Software\Wine", "/v", "Version", "/d",
+                        version, "/f")
+    lgwine.detach_home_links(prefix)  # prefixes cloned before links were detached
+    env["LG_EXPECTED_WINDOWS"] = version or "win7"
     # The test binary changes the current folder; it starts in a folder of its own.
     work = prefix / "drive_c" / "work"
     work.mkdir(exist_ok=True)

@@ -1,0 +1,34 @@
+"""Shared pieces of the end-to-end tests: the harness import and log parsing."""
+import re
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "harness"))
+
+import lgwine  # noqa: E402  (re-exported for the tests)
+
+SEPARATOR = b"-" * 48 + b"\r\n"
+ENTRY = re.compile(rb"(\d{2}\.\d{2}\.\d{4}) - (\d{2}:\d{2}:\d{2}): (.*?)\r\n" + re.escape(SEPARATOR),
+                   re.S)
+
+MESSAGE_5 = "Ungültiges Zielverzeichnis!"
+MESSAGE_7 = ("Fehler beim Installieren!\n\nÜberprüfen Sie bitte ob Lumagrove läuft, das "
+             "Zielverzeichnis voll ist oder keine Schreibrechte vorhanden sind!\n\n(Der Installer "
+             "sollte im ADMIN-Modus gestartet werden, z.B. den Installer mit der rechten Maustaste "
+             "anklicken)")
+MESSAGE_10 = ("Warnung: Lumagrove läuft!\nBeenden Sie bitte Lumagrove bevor Sie mit der "
+              "Installation fortsetzen!")
+MESSAGE_11 = ("Kann Zielverzeichnis nicht erstellen!\n\nBitte überprüfen Sie Ihre Schreibrechte "
+              "und System-Policies!\n\nVersuchen Sie das Zielverzeichnis zuerst händisch zu "
+              "erstellen.")
+
+
+def log_messages(data):
+    """The messages of a log file's entries, in order; the whole file must be entries."""
+    messages, pos = [], 0
+    for m in ENTRY.finditer(data):
+        assert m.start() == pos, f"unexpected bytes in log: {data[pos:m.start()]!r}"
+        messages.append(m.group(3).replace(b"\r\n", b"\n").decode("latin-1"))
+        pos = m.end()
+    assert pos == len(data), f"unexpected bytes at end of log: {data[pos:]!r}"
+    return messages

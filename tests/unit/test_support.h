@@ -1,0 +1,48 @@
+// Helpers of the unit tests that run inside Wine: scratch folders, files, registry keys.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace test {
+
+// A fresh, empty folder below the start folder of the test binary, removed afterwards.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::wstring& name);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  // The folder's full path with a final backslash.
+  const std::wstring& path() const { return path_; }
+  std::wstring operator/(const std::wstring& rel) const { return path_ + rel; }
+
+ private:
+  std::wstring path_;
+};
+
+// Restores the current folder when it goes out of scope.
+class CurrentFolderGuard {
+ public:
+  CurrentFolderGuard();
+  ~CurrentFolderGuard();
+
+ private:
+  wchar_t saved_[MAX_PATH];
+};
+
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
+bool FolderExists(const std::wstring& path);
+void RemoveTree(const std::wstring& path);
+
+// Registry helpers for setting up and reading back keys.
+void SetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name,
+                       const std::wstring& value);
+bool ReadRegistryString(HKEY root, const std::wstring& key, const wchar_t* name,
+                        std::wstring& value);
+void DeleteRegistryTree(HKEY root, const std::wstring& key);
+
+}  // namespace test
