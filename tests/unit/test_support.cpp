@@ -40,6 +40,19 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   CloseHandle(h);
 }
 
+std::wstring FixturePath(const std::wstring& name) {
+  wchar_t unixPath[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"LG_FIXTURES", unixPath, MAX_PATH);
+  std::wstring path = std::wstring(L"Z:") + unixPath + L"/" + name;
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  return path;
+}
+
+bool CopyFileTo(const std::wstring& from, const std::wstring& to) {
+  return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
 bool FileExists(const std::wstring& path) {
   DWORD a = GetFileAttributesW(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

@@ -35,6 +35,10 @@ class CurrentFolderGuard {
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+// A file the build made for the tests (test-fixtures/ in the build tree).
+std::wstring FixturePath(const std::wstring& name);
+// Copies a file, replacing the target.
+bool CopyFileTo(const std::wstring& from, const std::wstring& to);
 bool FolderExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 
