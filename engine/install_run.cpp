@@ -35,6 +35,13 @@ int Stop(RunOutcome why, RunOutcome* outcome) {
   return 0;
 }
 
+bool ConfirmAssociations(const InstallOptions& options) {
+  wchar_t question[kLongPath];
+  LoadResourceString(IDS_CONFIRM_ASSOCIATIONS, question, kLongPath);
+  return MessageBoxW(GetActiveWindow(), question, options.setupTitle,
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 void ConvertSettingsFile(const wchar_t* settingsFile) {
   FILE* source = _wfopen(settingsFile, L"rb");
   if (source) ConvertSettingsToUnicode(settingsFile, source);
@@ -76,20 +83,13 @@ int RunInstallation(InstallOptions& options, RunOutcome* outcome) {
   wchar_t settingsFile[kLongPath];
   WriteViewerSettings(options.targetFolder, options.iniFolder, options.silentMode, settingsFile);
 
-  bool associate = options.associationMode != 0;
-  if (associate && !options.silentMode) {
-    wchar_t question[kLongPath];
-    LoadResourceString(IDS_CONFIRM_ASSOCIATIONS, question, kLongPath);
-    // After No the types stay as they are: nothing selected, no announcement.
-    associate = MessageBoxW(GetActiveWindow(), question, options.setupTitle,
-                            MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
-  }
+  // After No to the question the run goes on as if no type had been selected.
+  bool declined = options.associationMode && !options.silentMode && !ConfirmAssociations(options);
   static const int32_t kNothingSelected[kSelectionCount] = {};
-  IntegrateWithSystem(associate ? options.associationMode : 0, options.targetFolder,
+  IntegrateWithSystem(declined ? 0 : options.associationMode, options.targetFolder,
                       options.startMenuShortcuts, options.desktopShortcut,
                       options.thumbnailsShortcut, options.allUsers,
-                      associate || !options.associationMode ? options.associationSelection
-                                                            : kNothingSelected);
+                      declined ? kNothingSelected : options.associationSelection);
   ConvertSettingsFile(settingsFile);
   if (outcome) *outcome = RunOutcome::Installed;
   return 1;
