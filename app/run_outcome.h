@@ -8,6 +8,7 @@ enum class RunOutcome {
   FolderNotCreated,
   ExtractionFailed,
   WizardAbandoned,
+  FilesLeftOut,  // installed, but files held open elsewhere could not be written
 };
 
 // The one place that turns outcomes into exit codes (documented in the README).
@@ -19,6 +20,7 @@ constexpr int ExitCodeFor(RunOutcome outcome) {
     case RunOutcome::FolderNotCreated: return 3;
     case RunOutcome::ExtractionFailed: return 4;
     case RunOutcome::WizardAbandoned: return 5;
+    case RunOutcome::FilesLeftOut: return 6;
   }
   return 5;
 }

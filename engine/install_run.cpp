@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <string>
 
 #include "app/install_log.h"
 #include "app/system_helpers.h"
@@ -47,6 +48,18 @@ void ConvertSettingsFile(const wchar_t* settingsFile) {
   if (source) ConvertSettingsToUnicode(settingsFile, source);
 }
 
+void ReportLeftOutFiles(const InstallOptions& options, const wchar_t* folder,
+                        const LeftOutFiles& leftOut) {
+  wchar_t message[kLongPath];
+  LoadResourceString(IDS_FILES_LEFT_OUT, message, kLongPath);
+  std::wstring text = message;
+  for (const std::wstring& name : leftOut) text += L"\n" + std::wstring(folder) + name;
+  if (options.silentMode)
+    WriteInstallLog(text.c_str());
+  else
+    MessageBoxW(GetActiveWindow(), text.c_str(), options.setupTitle, MB_OK | MB_ICONWARNING);
+}
+
 }  // namespace
 
 void ReportProblem(const InstallOptions& options, const wchar_t* text) {
@@ -75,7 +88,8 @@ int RunInstallation(InstallOptions& options, RunOutcome* outcome) {
   swprintf(iconLibraryPath, kLongPath, L"%lsIcons.dll", pluginFolder);
   bool replaceIconLibrary = ShouldReplaceIconLibrary(iconLibraryPath);
 
-  if (ExtractPayload(folder, replaceIconLibrary ? 0 : 1) != 0) {
+  LeftOutFiles leftOut;
+  if (ExtractPayload(folder, replaceIconLibrary ? 0 : 1, &leftOut) != 0) {
     ReportWithFolder(options, IDS_INSTALL_FAILED, folder, FolderFirst::Yes);
     return Stop(RunOutcome::ExtractionFailed, outcome);
   }
@@ -91,6 +105,8 @@ int RunInstallation(InstallOptions& options, RunOutcome* outcome) {
                       options.thumbnailsShortcut, options.allUsers,
                       declined ? kNothingSelected : options.associationSelection);
   ConvertSettingsFile(settingsFile);
-  if (outcome) *outcome = RunOutcome::Installed;
+  // Files held open by another program were skipped: the installation is not complete.
+  if (!leftOut.empty()) ReportLeftOutFiles(options, folder, leftOut);
+  if (outcome) *outcome = leftOut.empty() ? RunOutcome::Installed : RunOutcome::FilesLeftOut;
   return 1;
 }
