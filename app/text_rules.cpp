@@ -66,7 +66,7 @@ bool ParseOpenCommandFolder(const wchar_t* command, wchar_t* folder, size_t capa
   for (size_t i = 0; i < len; ++i)
     if (start[i] == L'\\' || start[i] == L'/') cut = i + 1;
   if (cut == 0 && len >= 2 && start[1] == L':') cut = 2;  // "C:name" keeps its drive
-  if (cut + 2 > capacity) cut = capacity - 2;
+  if (cut + 2 > capacity) cut = capacity >= 2 ? capacity - 2 : 0;  // room for the backslash
   for (size_t i = 0; i < cut; ++i) folder[i] = start[i];
   folder[cut] = L'\0';
   AppendBackslash(folder, capacity);

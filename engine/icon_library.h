@@ -6,11 +6,5 @@
 int ReadVersionInfo(const wchar_t* path, wchar_t* versionText /* 260 */,
                     wchar_t* companyName /* 260 or null */);
 
-// The leading decimal number of a version text, narrowed to float, times 1000, truncated.
-int VersionTextNumber(const wchar_t* text);
-
-// The rule on the comparable numbers; fileSize < 0 when the file could not be opened.
-bool IconLibraryReplaceable(int installedNumber, const wchar_t* companyName, long long fileSize);
-
 // True when the library at path is missing, unreadable, or old and ours.
 bool ShouldReplaceIconLibrary(const wchar_t* path);

@@ -1,6 +1,7 @@
 // Whether an installed icon library gives way to the payload's: real libraries built with
 // the versions, companies and sizes the rule looks at.
 #include "engine/icon_library.h"
+#include "engine/version_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -84,6 +84,9 @@ TEST(ParseOpenCommandFolder, LongValuesStayInTheBuffer) {
   EXPECT_TRUE(ParseOpenCommandFolder(command.c_str(), folder, 64));
   EXPECT_EQ(std::wstring(folder).size(), 63u);
   EXPECT_EQ(folder[62], L'\\');
+  wchar_t one[1] = {L'#'};
+  EXPECT_TRUE(ParseOpenCommandFolder(command.c_str(), one, 1));
+  EXPECT_EQ(one[0], L'\0');
 }
 
 }  // namespace
