@@ -90,7 +90,7 @@ TEST_F(Extraction, FaultsStopTheWalkWithTheirStatus) {
       {L"corrupt_data.zip", L"ok.txt", L"after.txt"},
   };
   for (const Case& c : cases) {
-    test::ScratchFolder fresh(L"extract");
+    target_.Clear();
     EXPECT_LT(Extract(c.archive), 0) << c.archive;
     EXPECT_TRUE(Exists(c.extractedBefore)) << c.archive;
     EXPECT_FALSE(Exists(c.notExtracted)) << c.archive;

@@ -6,16 +6,38 @@
 
 namespace test {
 
-ScratchFolder::ScratchFolder(const std::wstring& name) {
-  wchar_t cwd[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, cwd);
-  path_ = std::wstring(cwd) + L"\\scratch\\" + name + L"\\";
-  RemoveTree(path_);
-  CreateDirectoryW((std::wstring(cwd) + L"\\scratch").c_str(), nullptr);
-  CreateDirectoryW(path_.c_str(), nullptr);
+namespace {
+
+// The folder the test binary started in: tests change the current folder, scratch
+// folders must not follow it.
+const std::wstring& StartFolder() {
+  static const std::wstring folder = [] {
+    wchar_t cwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    return std::wstring(cwd);
+  }();
+  return folder;
+}
+const bool kStartFolderTaken = !StartFolder().empty();
+
+}  // namespace
+
+ScratchFolder::ScratchFolder(const std::wstring& name)
+    : path_(StartFolder() + L"\\scratch\\" + name + L"\\") {
+  CreateDirectoryW((StartFolder() + L"\\scratch").c_str(), nullptr);
+  Clear();
 }
 
-ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+ScratchFolder::~ScratchFolder() {
+  // A folder that is still current cannot go; step out of it first.
+  SetCurrentDirectoryW(StartFolder().c_str());
+  RemoveTree(path_);
+}
+
+void ScratchFolder::Clear() {
+  RemoveTree(path_);
+  CreateDirectoryW(path_.c_str(), nullptr);
+}
 
 CurrentFolderGuard::CurrentFolderGuard() { GetCurrentDirectoryW(MAX_PATH, saved_); }
 CurrentFolderGuard::~CurrentFolderGuard() { SetCurrentDirectoryW(saved_); }

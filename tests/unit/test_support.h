@@ -16,6 +16,8 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   // The folder's full path with a final backslash.
   const std::wstring& path() const { return path_; }
+  // Empties the folder.
+  void Clear();
   std::wstring operator/(const std::wstring& rel) const { return path_ + rel; }
 
  private:
