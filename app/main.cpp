@@ -2,9 +2,12 @@
 #include <windows.h>
 
 #include "app/the_app.h"
+#include "wizard/wiz_sheet.h"
 
 namespace {
-TheApp theApp;
-}
+// The sheet is constructed first: the application object refers to it.
+CWizPropertySheet wizardSheet;
+TheApp theApp(&wizardSheet);
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunApplication(); }

@@ -7,7 +7,10 @@
 #include "app/system_helpers.h"
 #include "app/text_rules.h"
 #include "engine/install_run.h"
+#include "framework/handles.h"
 #include "resources/resource_ids.h"
+#include "wizard/wiz_page.h"
+#include "wizard/wiz_sheet.h"
 
 bool IsViewerRunning() { return FindWindowW(L"Lumagrove", nullptr) != nullptr; }
 
@@ -50,6 +53,30 @@ RunOutcome TheApp::RunSilent(const wchar_t* commandLine) {
 }
 
 RunOutcome TheApp::RunWizard() {
-  // The wizard pages come with their own sheet; until then nothing is shown.
-  return RunOutcome::WizardAbandoned;
+  if (!wizardSheet_) return RunOutcome::WizardAbandoned;
+  CWizPropertySheet& sheet = *wizardSheet_;
+  titleLogFont = {};
+  int dpi = 96;
+  {
+    ScreenDC screen;
+    if (screen.get()) dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
+  }
+  titleLogFont.lfHeight = MulDiv(18, dpi, 96);
+  titleLogFont.lfWeight = FW_BOLD;
+  titleLogFont.lfQuality = ANTIALIASED_QUALITY;
+  CopyText(titleLogFont.lfFaceName, LF_FACESIZE, L"Arial");
+  sheet.titleFont.Attach(CreateFontIndirectW(&titleLogFont));
+  sheet.fileTypeList = nullptr;
+
+  CWizPropertyPage pages[] = {CWizPropertyPage(IDD_WELCOME), CWizPropertyPage(IDD_WHATS_NEW),
+                              CWizPropertyPage(IDD_ASSOCIATIONS), CWizPropertyPage(IDD_READY),
+                              CWizPropertyPage(IDD_FINISH)};
+  for (CWizPropertyPage& page : pages) {
+    sheet.AddPage(&page);
+    page.sheet = &sheet;
+  }
+  mainWindow = &sheet;
+  sheet.DoModal();
+  mainWindow = nullptr;
+  return sheet.installationSucceeded ? RunOutcome::Installed : RunOutcome::WizardAbandoned;
 }

@@ -7,9 +7,12 @@
 #include "app/run_outcome.h"
 #include "framework/app.h"
 
+class CWizPropertySheet;
+
 class TheApp : public CWinApp {
  public:
-  TheApp() = default;
+  // The wizard branch runs the given sheet; without one it shows nothing.
+  explicit TheApp(CWizPropertySheet* wizardSheet = nullptr) : wizardSheet_(wizardSheet) {}
   ~TheApp() override = default;
 
   // Runs one branch to its end; always FALSE.
@@ -18,6 +21,8 @@ class TheApp : public CWinApp {
   LOGFONTW titleLogFont = {};
 
  private:
+  CWizPropertySheet* wizardSheet_;
+
   RunOutcome RunWizard();
   RunOutcome RunSilent(const wchar_t* commandLine);
 };

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "framework/window.h"
+
 class CWinApp {
  public:
   CWinApp();
@@ -16,7 +18,7 @@ class CWinApp {
   static CWinApp* Current() { return current_; }
 
   // The window that stands for the application while it runs (the wizard sheet).
-  HWND mainWindow = nullptr;
+  CWnd* mainWindow = nullptr;
   // What the process returns to its caller.
   int exitCode = 0;
 
