@@ -1,3 +1,78 @@
+// The 61 file formats the viewer can be associated with, in the order the page lists them.
 #include "integration/file_types.h"
 
-const FileTypeRow FileTypeTable[kFileTypeRowCount] = {};
+namespace {
+
+constexpr IconSource V0 = IconSource::Viewer0;
+constexpr IconSource V9 = IconSource::Viewer9;
+constexpr IconSource V8 = IconSource::Viewer8;
+constexpr IconSource Own = IconSource::Own;
+
+}  // namespace
+
+const FileTypeRow FileTypeTable[kFileTypeRowCount] = {
+    {L"ANI", L"Animated Windows Cursors *", {{L"ani", L"ani"}}, Own},
+    {L"B3D", L"BodyPaint 3D Format *", {{L"b3d", L"b3d"}}, V0},
+    {L"BMP/DIB", L"Windows Bitmap", {{L"bmp", L"bmp"}, {L"dib", L"bmp"}}, V0},
+    {L"CLP", L"Windows Clipboard *", {{L"clp", L"clp"}}, V0},
+    {L"CRW/CR2/CR3", L"Canon RAW Format *", {{L"crw", L"crw"}, {L"cr2", L"cr2"}, {L"cr3", L"cr3"}},
+     V0},
+    {L"CUR", L"Windows Cursor", {{L"cur", L"cur"}}, Own},
+    {L"DCM/ACR/IMA", L"DICOM Format *", {{L"dcm", L"dcm"}, {L"acr", L"dcm"}, {L"ima", L"dcm"}}, V0},
+    {L"DCX", L"Multipage Zsoft Paintbrush", {{L"dcx", L"dcx"}}, V0},
+    {L"DDS", L"Direct Draw Surface *", {{L"dds", L"dds"}}, V0},
+    {L"DJVU/IW44", L"DjVu Format *", {{L"djvu", L"djvu"}, {L"iw44", L"djvu"}}, V0},
+    {L"DXF", L"Drawing Interchange Format *", {{L"dxf", L"dxf"}}, V0},
+    {L"ECW", L"Enhanced Compressed Wavelet *", {{L"ecw", L"ecw"}}, V0},
+    {L"EMF", L"Enhanced Windows Metafile", {{L"emf", L"emf"}}, V0},
+    {L"EPS/PS", L"PostScript Format *", {{L"eps", L"eps"}, {L"ps", L"eps"}}, V0},
+    {L"EXR", L"EXR Format *", {{L"exr", L"exr"}}, V0},
+    {L"G3", L"G3 FAX Format *", {{L"g3", L"g3"}}, V0},
+    {L"GIF", L"Compuserve GIF", {{L"gif", L"gif"}}, V0},
+    {L"HDP/JXR/WDP", L"JPEG-XR/HD-Photo Format *",
+     {{L"hdp", L"hdp"}, {L"jxr", L"hdp"}, {L"wdp", L"hdp"}}, V0},
+    {L"HEIC", L"High Efficiency Image File Format *", {{L"heic", L"heic"}}, V0},
+    {L"ICO", L"Windows Icon", {{L"ico", L"ico"}}, Own},
+    {L"IFF/LBM", L"Amiga Interchange File Format *", {{L"iff", L"iff"}, {L"lbm", L"iff"}}, V0},
+    {L"JLS", L"JPEG-LS Format *", {{L"jls", L"jls"}}, V0},
+    {L"JP2/JPC/J2K", L"JPEG2000 Format *", {{L"jp2", L"jp2"}, {L"jpc", L"jp2"}, {L"j2k", L"jp2"}},
+     V0},
+    {L"JPG/JPEG/JPE", L"JPEG Format", {{L"jpg", L"jpg"}, {L"jpeg", L"jpg"}, {L"jpe", L"jpg"}}, V0},
+    {L"JPM", L"JPM Format *", {{L"jpm", L"jpm"}}, V0},
+    {L"MNG/JNG", L"Multiple Network Graphics *", {{L"mng", L"mng"}, {L"jng", L"jng"}}, V0},
+    {L"PBM", L"Portable Bitmap", {{L"pbm", L"pbm"}}, V0},
+    {L"PCD", L"Kodak Photo CD", {{L"pcd", L"pcd"}}, V0},
+    {L"PCX", L"Zsoft Paintbrush", {{L"pcx", L"pcx"}}, V0},
+    {L"PGM", L"Portable Greymap", {{L"pgm", L"pgm"}}, V0},
+    {L"PNG", L"Portable Network Graphics", {{L"png", L"png"}}, V0},
+    {L"PPM", L"Portable Pixelmap", {{L"ppm", L"ppm"}}, V0},
+    {L"PSD", L"Adobe Photoshop Image", {{L"psd", L"psd"}}, V0},
+    {L"PSP", L"Paint Shop Pro Image *", {{L"psp", L"psp"}}, V0},
+    {L"RAS/SUN", L"Sun Raster Format *", {{L"ras", L"ras"}, {L"sun", L"ras"}}, V0},
+    {L"RAW", L"RAW Image Data *", {{L"raw", L"raw"}}, V0},
+    {L"RLE", L"Utah RLE Format *", {{L"rle", L"rle"}}, V0},
+    {L"SFF", L"Structured Fax Format *", {{L"sff", L"sff"}}, V0},
+    {L"SGI/RGB", L"Silicon Graphics Image *", {{L"sgi", L"sgi"}, {L"rgb", L"sgi"}}, V0},
+    {L"SID", L"LizardTech MrSID Format *", {{L"sid", L"sid"}}, V0},
+    {L"TGA", L"Truevision Targa", {{L"tga", L"tga"}}, V0},
+    {L"TIF/TIFF", L"Tagged Image File Format", {{L"tif", L"tif"}, {L"tiff", L"tif"}}, V0},
+    {L"WBMP", L"WAP Bitmap *", {{L"wbmp", L"wbmp"}}, V0},
+    {L"WEBP", L"Weppy Format *", {{L"webp", L"webp"}}, V0},
+    {L"WMF", L"Windows Metafile", {{L"wmf", L"wmf"}}, V0},
+    {L"XBM", L"X-Bitmap *", {{L"xbm", L"xbm"}}, V0},
+    {L"XPM", L"X-Pixmap *", {{L"xpm", L"xpm"}}, V0},
+    {L"SWF/FLV", L"Macromedia Flash Format *", {{L"swf", L"swf"}, {L"flv", L"flv"}}, V0},
+    {L"TTF", L"True Type Font Format *", {{L"ttf", L"ttf"}}, V0},
+    {L"ASF", L"Advanced Systems Format *", {{L"asf", L"asf"}}, V9},
+    {L"AVI", L"Video for Windows *", {{L"avi", L"avi"}}, V9},
+    {L"MPG/MPE/MPEG", L"MPEG Movie *", {{L"mpg", L"mpg"}, {L"mpe", L"mpe"}, {L"mpeg", L"mpg"}}, V9},
+    {L"MOV", L"Apple QuickTime Movie *", {{L"mov", L"mov"}}, V9},
+    {L"WMV", L"Windows Media Video File *", {{L"wmv", L"wmv"}}, V9},
+    {L"AIF", L"Audio Interchange Format *", {{L"aif", L"aif"}}, V8},
+    {L"MID/RMI", L"MIDI Sound Format *", {{L"mid", L"mid"}, {L"rmi", L"rmi"}}, V8},
+    {L"MP3", L"MPEG Audio Format *", {{L"mp3", L"mp3"}}, V8},
+    {L"OGG", L"Ogg Vorbis Audio Format *", {{L"ogg", L"ogg"}}, V8},
+    {L"AU/SND", L"SUN Audio Format *", {{L"au", L"au"}, {L"snd", L"au"}}, V8},
+    {L"WAV", L"Windows Audio Format *", {{L"wav", L"wav"}}, V8},
+    {L"WMA", L"Windows Media Audio File *", {{L"wma", L"wma"}}, V8},
+};

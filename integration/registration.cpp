@@ -1,6 +1,157 @@
+// Registering the installed viewer: links, browse verb, application keys, uninstall entry,
+// file types and the shell refresh, always in this order.
 #include "integration/registration.h"
 
-void IntegrateWithSystem(int32_t, const wchar_t*, int32_t, int32_t, int32_t, int32_t,
-                         const int32_t*) {}
+#include <windows.h>
 
-bool TargetFolderFits(const wchar_t*) { return true; }
+#include <cwchar>
+
+#include "app/text_rules.h"
+#include "integration/associations.h"
+#include "integration/install_paths.h"
+#include "integration/registry.h"
+#include "integration/shell_links.h"
+
+namespace {
+
+constexpr wchar_t kBrowseVerb[] = L"Durchsuchen mit &Lumagrove";
+constexpr const wchar_t* kBrowseVerbKeyFormats[] = {
+    L"SOFTWARE\\Classes\\Directory\\shell\\%ls",
+    L"SOFTWARE\\Classes\\Drive\\shell\\%ls",
+};
+constexpr wchar_t kCommandSubkey[] = L"\\command";
+
+constexpr wchar_t kApplicationClassKey[] = L"SOFTWARE\\Classes\\Lumagrove";
+constexpr wchar_t kApplicationClassCommandKey[] = L"SOFTWARE\\Classes\\Lumagrove\\shell\\open\\command";
+constexpr wchar_t kApplicationClassIconKey[] = L"SOFTWARE\\Classes\\Lumagrove\\DefaultIcon";
+constexpr wchar_t kApplicationsEntryKey[] = L"Applications\\lg_show64.exe";
+constexpr wchar_t kApplicationsCommandKey[] = L"Applications\\lg_show64.exe\\shell\\open\\command";
+constexpr wchar_t kFriendlyAppNameValue[] = L"FriendlyAppName";
+constexpr wchar_t kFriendlyAppName[] = L"Lumagrove 64-bit";
+
+constexpr wchar_t kUninstallKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumagrove64";
+constexpr wchar_t kDisplayNameValue[] = L"DisplayName";
+constexpr wchar_t kUninstallStringValue[] = L"UninstallString";
+constexpr wchar_t kPublisherValue[] = L"Publisher";
+constexpr wchar_t kInstallLocationValue[] = L"InstallLocation";
+constexpr wchar_t kDisplayVersionValue[] = L"DisplayVersion";
+constexpr wchar_t kDisplayIconValue[] = L"DisplayIcon";
+constexpr wchar_t kVersionMajorValue[] = L"VersionMajor";
+constexpr wchar_t kVersionMinorValue[] = L"VersionMinor";
+constexpr wchar_t kEstimatedSizeValue[] = L"EstimatedSize";
+constexpr wchar_t kPublisher[] = L"Vestalor";
+constexpr DWORD kEstimatedSizeKb = 7168;
+
+constexpr wchar_t kApplicationKey[] = L"SOFTWARE\\Lumagrove";
+constexpr wchar_t kApplicationCommandKey[] = L"SOFTWARE\\Lumagrove\\shell\\open\\command";
+constexpr wchar_t kApplicationDescriptionValue[] = L"ApplicationDescription";
+constexpr wchar_t kApplicationDescription[] =
+    L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
+constexpr wchar_t kRegisteredApplicationsKey[] = L"SOFTWARE\\RegisteredApplications";
+
+// The "Durchsuchen mit &Lumagrove" verb of folders and drives, with its command.
+void WriteBrowseVerbs(const wchar_t* viewerExePath) {
+  wchar_t command[kMaxPath];
+  if (!FormatPath(command, kBrowseCommandFormat, viewerExePath)) return;
+  for (const wchar_t* format : kBrowseVerbKeyFormats) {
+    wchar_t key[kMaxPath];
+    if (!FormatPath(key, format, kBrowseVerb)) continue;
+    SetDefaultValue(HKEY_LOCAL_MACHINE, key, kBrowseVerb);
+    if (AppendText(key, kMaxPath, kCommandSubkey))
+      SetDefaultValue(HKEY_LOCAL_MACHINE, key, command);
+  }
+}
+
+void RegisterApplicationClass(const wchar_t* openCommand) {
+  SetDefaultValue(HKEY_LOCAL_MACHINE, kApplicationClassKey, kProductName);
+  SetDefaultValue(HKEY_LOCAL_MACHINE, kApplicationClassCommandKey, openCommand);
+  DeleteKey(HKEY_LOCAL_MACHINE, kApplicationClassIconKey);
+  SetDefaultValue(HKEY_CLASSES_ROOT, kApplicationsCommandKey, openCommand);
+  UniqueKey entry = OpenKey(HKEY_CLASSES_ROOT, kApplicationsEntryKey, KEY_ALL_ACCESS);
+  if (entry) SetNamedString(entry.get(), kFriendlyAppNameValue, kFriendlyAppName);
+}
+
+// One value of the uninstall entry: a string, or a number when text is null.
+struct UninstallValue {
+  const wchar_t* name;
+  const wchar_t* text;
+  DWORD number;
+};
+
+void WriteUninstallEntry(const InstallStrings& strings) {
+  SetDefaultValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"");
+  wchar_t displayName[64];
+  swprintf(displayName, 64, L"Lumagrove %d.%d", kVersionMajor, kVersionMinor);
+  AppendText(displayName, 64, L" (64-bit)");
+  wchar_t displayVersion[16];
+  swprintf(displayVersion, 16, L"%d.%d", kVersionMajor, kVersionMinor);
+  wchar_t uninstallString[kMaxPath];
+  wchar_t displayIcon[kMaxPath];
+  if (!FormatPath(uninstallString, kUninstallStringFormat, strings.installFolder) ||
+      !FormatPath(displayIcon, kViewerIcon0Format, strings.viewerExePath))
+    return;
+
+  const UninstallValue values[] = {
+      {kDisplayNameValue, displayName, 0},
+      {kUninstallStringValue, uninstallString, 0},
+      {kPublisherValue, kPublisher, 0},
+      {kInstallLocationValue, strings.installFolder, 0},
+      {kDisplayVersionValue, displayVersion, 0},
+      {kDisplayIconValue, displayIcon, 0},
+      {kVersionMajorValue, nullptr, kVersionMajor},
+      {kVersionMinorValue, nullptr, kVersionMinor},
+      {kEstimatedSizeValue, nullptr, kEstimatedSizeKb},
+  };
+  UniqueKey key = OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
+  if (!key) return;
+  for (const UninstallValue& value : values) {
+    if (value.text)
+      SetNamedString(key.get(), value.name, value.text);
+    else
+      SetNamedDword(key.get(), value.name, value.number);
+  }
+}
+
+// The application key with its run command and the Default Programs capabilities.
+void RegisterCapabilities(const wchar_t* viewerExePath) {
+  CreateKey(HKEY_LOCAL_MACHINE, kApplicationKey);  // made and closed at once
+  wchar_t runCommand[kMaxPath];
+  if (FormatPath(runCommand, kQuotedViewerFormat, viewerExePath))
+    SetDefaultValue(HKEY_LOCAL_MACHINE, kApplicationCommandKey, runCommand);
+  if (UniqueKey capabilities = CreateKey(HKEY_LOCAL_MACHINE, kCapabilitiesKey))
+    SetNamedString(capabilities.get(), kApplicationDescriptionValue, kApplicationDescription);
+  CreateKey(HKEY_LOCAL_MACHINE, kFileAssociationsKey);
+  // Only registered where Windows keeps the list; the key is never made here.
+  if (UniqueKey registered =
+          OpenKey(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, KEY_SET_VALUE))
+    SetNamedString(registered.get(), kProductName, kCapabilitiesKey);
+}
+
+}  // namespace
+
+bool TargetFolderFits(const wchar_t* targetFolder) {
+  wchar_t installFolder[kLongPath];
+  return MakeInstallFolder(targetFolder, installFolder) <= kLongestInstallFolder;
+}
+
+void IntegrateWithSystem(int32_t associationMode, const wchar_t* targetFolder,
+                         int32_t startMenuShortcuts, int32_t desktopShortcut,
+                         int32_t thumbnailsShortcut, int32_t allUsers,
+                         const int32_t* associationSelection) {
+  // A folder too long for the paths below would leave cut paths in links and keys.
+  InstallStrings strings;
+  if (!BuildInstallStrings(targetFolder, strings)) return;
+
+  if (startMenuShortcuts) CreateProgramGroup(strings.installFolder, allUsers);
+  if (desktopShortcut) CreateDesktopViewerLink(strings.viewerExePath, allUsers);
+  if (thumbnailsShortcut) {
+    CreateDesktopThumbnailsLink(strings.viewerExePath, allUsers);
+    WriteBrowseVerbs(strings.viewerExePath);
+  }
+  RegisterApplicationClass(strings.openCommand);
+  WriteUninstallEntry(strings);
+  RegisterCapabilities(strings.viewerExePath);
+  RegisterFileTypes(strings.viewerExePath, strings.openCommand, associationSelection);
+  RefreshShellAssociations(associationMode);
+}

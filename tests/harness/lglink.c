@@ -1,6 +1,7 @@
-/* Prints the shell links of a folder as the shell reads them (IShellLinkW after
-   IPersistFile::Load): one UTF-8 line per .lnk, tab-separated: file name, target,
-   arguments, icon path, icon index, description. Exit code 2 when the folder is missing. */
+/* Prints the shell links of the folders given as arguments as the shell reads them
+   (IShellLinkW after IPersistFile::Load): one UTF-8 line per .lnk, tab-separated: folder
+   as given, file name, target, arguments, icon path, icon index, description. A missing
+   folder prints nothing. */
 #define COBJMACROS
 #include <windows.h>
 #include <shlobj.h>
@@ -38,6 +39,7 @@ static void print_link(const wchar_t* folder, const wchar_t* name) {
       IShellLinkW_GetIconLocation(link, icon, MAX_PATH, &index);
       IShellLinkW_GetDescription(link, description, MAX_PATH);
       wsprintfW(index_text, L"%d", index);
+      field(folder, L"\t");
       field(name, L"\t");
       field(target, L"\t");
       field(args, L"\t");
@@ -50,23 +52,25 @@ static void print_link(const wchar_t* folder, const wchar_t* name) {
   IShellLinkW_Release(link);
 }
 
-int main(void) {
-  int argc = 0;
-  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+static void print_folder(const wchar_t* folder) {
   wchar_t pattern[2 * MAX_PATH];
   WIN32_FIND_DATAW found;
   HANDLE search;
-  out = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (!argv || argc < 2) return 3;
-  wsprintfW(pattern, L"%s\\*.lnk", argv[1]);
-  if (GetFileAttributesW(argv[1]) == INVALID_FILE_ATTRIBUTES) return 2;
-  CoInitialize(NULL);
+  wsprintfW(pattern, L"%s\\*.lnk", folder);
   search = FindFirstFileW(pattern, &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do print_link(argv[1], found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
+  if (search == INVALID_HANDLE_VALUE) return;
+  do print_link(folder, found.cFileName);
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+int main(void) {
+  int argc = 0, i;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (!argv) return 3;
+  CoInitialize(NULL);
+  for (i = 1; i < argc; ++i) print_folder(argv[i]);
   CoUninitialize();
   return 0;
 }

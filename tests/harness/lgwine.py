@@ -7,6 +7,7 @@ import os
 import re
 import shutil
 import subprocess
+import tempfile
 from pathlib import Path
 
 BUILD_DIR = Path(os.environ.get("LG_BUILD_DIR", Path(__file__).resolve().parents[2] / "build"))
@@ -31,7 +32,31 @@ def base_env(prefix):
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
     # A German user: the log's short date reads 10.12.2026.
     env["LANG"] = env["LC_ALL"] = "de_DE.UTF-8"
+    # Without the compiled locale Wine falls back to ASCII file names, and a file such as
+    # "Über Lumagrove.lnk" cannot be created; glibc finds the locale through LOCPATH.
+    locales = german_locale()
+    if locales:
+        env["LOCPATH"] = str(locales)
     return env
+
+
+def german_locale():
+    """de_DE.UTF-8 compiled once into the build tree (None when localedef is missing)."""
+    root = WINE_ROOT / "locale"
+    if (root / "de_DE.UTF-8" / "LC_CTYPE").exists():
+        return root
+    if not shutil.which("localedef"):
+        return None
+    root.mkdir(parents=True, exist_ok=True)
+    work = Path(tempfile.mkdtemp(dir=root))
+    subprocess.run(["localedef", "-i", "de_DE", "-f", "UTF-8", str(work / "de_DE.UTF-8")],
+                   check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+    try:
+        (work / "de_DE.UTF-8").rename(root / "de_DE.UTF-8")
+    except OSError:
+        pass  # compiled at the same time by another test
+    shutil.rmtree(work, ignore_errors=True)
+    return root if (root / "de_DE.UTF-8" / "LC_CTYPE").exists() else None
 
 
 def wine(prefix, *args, check=True, timeout=300, **kw):
@@ -225,20 +250,20 @@ class Prefix:
     def wine(self, *args, check=True):
         return wine(self.path, *args, check=check, env=self.env)
 
-    def links(self, folder):
-        """The shell links in a Windows folder, read back through IShellLinkW:
-        {file name: {"target", "arguments", "icon", "icon_index", "description"}}."""
-        r = self.wine(BUILD_DIR / "lglink.exe", folder, check=False)
-        if r.returncode != 0:
-            return {}
-        found = {}
+    def links(self, *folders):
+        """The shell links in Windows folders, read back through IShellLinkW in one run:
+        {folder: {file name: {"target", "arguments", "icon", "icon_index", "description"}}},
+        or for one folder just its {file name: ...}."""
+        r = self.wine(BUILD_DIR / "lglink.exe", *folders)
+        found = {folder: {} for folder in folders}
         for line in r.stdout.decode("utf-8").split("\n"):
             if not line:
                 continue
-            name, target, arguments, icon, index, description = line.split("\t")
-            found[name] = {"target": target, "arguments": arguments, "icon": icon,
-                           "icon_index": int(index), "description": description}
-        return found
+            folder, name, target, arguments, icon, index, description = line.split("\t")
+            found.setdefault(folder, {})[name] = {
+                "target": target, "arguments": arguments, "icon": icon,
+                "icon_index": int(index), "description": description}
+        return found[folders[0]] if len(folders) == 1 else found
 
     def reg_add(self, key, name, data, kind="REG_SZ"):
         args = ["reg", "add", key, "/t", kind, "/d", data, "/f"]

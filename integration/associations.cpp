@@ -1,0 +1,140 @@
+// Writing the file associations of the viewer's file types.
+#include "integration/associations.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cwchar>
+
+#include "app/install_options.h"
+#include "app/system_helpers.h"
+#include "integration/file_types.h"
+#include "integration/install_paths.h"
+#include "integration/registry.h"
+
+namespace {
+
+constexpr wchar_t kProgIdValue[] = L"Progid";
+constexpr wchar_t kNoOpenWithValue[] = L"NoOpenWith";
+constexpr wchar_t kOwnIcon[] = L"%1";
+
+// Taken over on every installation, selected or not.
+constexpr const wchar_t* kAlwaysTakenOver[] = {L"JPG", L"PNG", L"TIF"};
+
+constexpr const wchar_t* kAppXProgIds[] = {
+    L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
+    L"SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
+    L"SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
+    L"SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
+    L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
+};
+
+// Extensions and stems are short table texts, so these buffers never fill.
+constexpr size_t kNameChars = 64;
+
+void MakeProgId(wchar_t* progId, const wchar_t* stem) {
+  swprintf(progId, kNameChars, L"%ls.%ls", kProductName, stem);
+}
+
+bool IsAlwaysTakenOver(const wchar_t* extension) {
+  for (const wchar_t* name : kAlwaysTakenOver)
+    if (_wcsicmp(extension, name) == 0) return true;
+  return false;
+}
+
+void MakeTypeName(wchar_t* typeName, const wchar_t* stem) {
+  wchar_t upper[kNameChars];
+  size_t n = 0;
+  for (; stem[n] != L'\0' && n + 1 < kNameChars; ++n)
+    upper[n] = stem[n] >= L'a' && stem[n] <= L'z' ? stem[n] - L'a' + L'A' : stem[n];
+  upper[n] = L'\0';
+  swprintf(typeName, kNameChars, L"%ls %ls File", kProductName, upper);
+}
+
+void TakeOverUserChoice(const wchar_t* extension, const wchar_t* progId) {
+  wchar_t key[kMaxPath];
+  swprintf(key, kMaxPath,
+           L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%ls\\UserChoice",
+           extension);
+  // A fresh key: whatever else the old choice held goes with it.
+  DeleteKey(HKEY_CURRENT_USER, key);
+  UniqueKey choice = CreateKey(HKEY_CURRENT_USER, key);
+  if (!choice) return;
+  SetNamedString(choice.get(), kProgIdValue, progId);
+}
+
+const wchar_t* DefaultIconFor(IconSource source, const wchar_t* icon0, const wchar_t* icon8,
+                              const wchar_t* icon9) {
+  switch (source) {
+    case IconSource::Viewer0: return icon0;
+    case IconSource::Viewer8: return icon8;
+    case IconSource::Viewer9: return icon9;
+    case IconSource::Own: return kOwnIcon;
+  }
+  return icon0;
+}
+
+}  // namespace
+
+void AddCapabilityAssociation(const wchar_t* extension, const wchar_t* progIdStem) {
+  UniqueKey key = OpenKey(HKEY_LOCAL_MACHINE, kFileAssociationsKey, KEY_SET_VALUE);
+  if (!key) return;
+  wchar_t name[kNameChars];
+  swprintf(name, kNameChars, L".%ls", extension);
+  wchar_t progId[kNameChars];
+  MakeProgId(progId, progIdStem);
+  SetNamedString(key.get(), name, progId);
+}
+
+void WriteFileAssociation(const wchar_t* extension, const wchar_t* progIdStem,
+                          const wchar_t* command, const wchar_t* defaultIcon, int32_t selected) {
+  wchar_t progId[kNameChars];
+  MakeProgId(progId, progIdStem);
+  wchar_t key[kMaxPath];
+  if (selected || IsAlwaysTakenOver(extension)) {
+    swprintf(key, kMaxPath, L"SOFTWARE\\Classes\\.%ls", extension);
+    SetDefaultValue(HKEY_LOCAL_MACHINE, key, progId);
+  }
+  wchar_t typeName[kNameChars];
+  MakeTypeName(typeName, progIdStem);
+  swprintf(key, kMaxPath, L"SOFTWARE\\Classes\\%ls", progId);
+  SetDefaultValue(HKEY_LOCAL_MACHINE, key, typeName);
+  swprintf(key, kMaxPath, L"SOFTWARE\\Classes\\%ls\\shell\\open\\command", progId);
+  SetDefaultValue(HKEY_LOCAL_MACHINE, key, command);
+  swprintf(key, kMaxPath, L"SOFTWARE\\Classes\\%ls\\DefaultIcon", progId);
+  SetDefaultValue(HKEY_LOCAL_MACHINE, key, defaultIcon);
+  AddCapabilityAssociation(extension, progIdStem);
+  if (selected) TakeOverUserChoice(extension, progId);
+}
+
+void RegisterFileTypes(const wchar_t* viewerExePath, const wchar_t* openCommand,
+                       const int32_t* associationSelection) {
+  wchar_t icon0[kMaxPath], icon8[kMaxPath], icon9[kMaxPath];
+  if (!FormatPath(icon0, kViewerIcon0Format, viewerExePath) ||
+      !FormatPath(icon8, kViewerIcon8Format, viewerExePath) ||
+      !FormatPath(icon9, kViewerIcon9Format, viewerExePath))
+    return;
+  for (int row = 0; row < kFileTypeRowCount; ++row) {
+    const FileTypeRow& type = FileTypeTable[row];
+    const wchar_t* icon = DefaultIconFor(type.iconSource, icon0, icon8, icon9);
+    for (const FileExtension& entry : type.extensions) {
+      if (!entry.extension) break;
+      WriteFileAssociation(entry.extension, entry.progIdStem, openCommand, icon,
+                           associationSelection[row]);
+    }
+  }
+}
+
+void DisableAppXOpenWith() {
+  for (const wchar_t* progId : kAppXProgIds) {
+    UniqueKey key = CreateKey(HKEY_CURRENT_USER, progId);
+    if (key) SetNamedString(key.get(), kNoOpenWithValue, L"");
+  }
+}
+
+void RefreshShellAssociations(int32_t associationMode) {
+  if (!associationMode) return;
+  if (IsWindowsVersionAtLeast(2)) DisableAppXOpenWith();
+  SystemParametersInfoW(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
+}

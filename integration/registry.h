@@ -1,0 +1,18 @@
+// The few registry operations the system integration needs, with keys owned by UniqueKey.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/handles.h"
+
+// Sets the unnamed value of root\subkey, creating every missing key on the way.
+bool SetDefaultValue(HKEY root, const wchar_t* subkey, const wchar_t* text);
+// REG_SZ of (characters + 1) * 2 bytes: the terminator is part of the data.
+bool SetNamedString(HKEY key, const wchar_t* name, const wchar_t* text);
+bool SetNamedDword(HKEY key, const wchar_t* name, DWORD number);
+// Opens root\subkey, creating it and its missing parents; empty on failure.
+UniqueKey CreateKey(HKEY root, const wchar_t* subkey);
+// Opens an existing key only; empty when it is missing or access is refused.
+UniqueKey OpenKey(HKEY root, const wchar_t* subkey, REGSAM access);
+// Removes a key without subkeys; a missing key is no error worth reporting.
+void DeleteKey(HKEY root, const wchar_t* subkey);
