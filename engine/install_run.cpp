@@ -53,7 +53,13 @@ void ReportLeftOutFiles(const InstallOptions& options, const wchar_t* folder,
   wchar_t message[kLongPath];
   LoadResourceString(IDS_FILES_LEFT_OUT, message, kLongPath);
   std::wstring text = message;
-  for (const std::wstring& name : leftOut) text += L"\n" + std::wstring(folder) + name;
+  for (const std::wstring& name : leftOut) {
+    size_t start = text.size() + 1;
+    text += L"\n" + std::wstring(folder) + name;
+    // Archive names separate folders with "/"; the user reads Windows paths.
+    for (size_t i = start; i < text.size(); ++i)
+      if (text[i] == L'/') text[i] = L'\\';
+  }
   if (options.silentMode)
     WriteInstallLog(text.c_str());
   else

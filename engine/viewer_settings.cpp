@@ -96,13 +96,14 @@ void WriteViewerSettings(const wchar_t* targetFolder, wchar_t* iniFolder, int si
   }
 
   wchar_t expanded[kLongPath] = {};
-  // A folder whose expansion does not fit cannot be the settings folder: the settings
-  // then stay in the program folder, without a pointer elsewhere.
+  // A folder whose expansion does not fit, or that cannot be created, cannot be the
+  // settings folder: the settings then stay in the program folder, without a pointer
+  // that would lead the viewer to a file nobody could write.
   bool useIniFolder = iniFolder[0] != L'\0' &&
                       ExpandEnvironmentNames(iniFolder, expanded, kLongPath, ProcessEnvironment());
+  if (useIniFolder && expanded[0] != L'\0') useIniFolder = CreateFolderTree(expanded) != 0;
   const wchar_t* pointerIni = L"";
   if (useIniFolder) {
-    if (expanded[0] != L'\0') CreateFolderTree(expanded);
     pointerIni = programIni;
     WriteKey(programIni, L"Others", L"INI_Folder", iniFolder);
     SettingsFileIn(expanded, settingsFile);
