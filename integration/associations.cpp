@@ -14,26 +14,16 @@
 
 namespace {
 
-constexpr wchar_t kProgIdValue[] = L"Progid";
-constexpr wchar_t kNoOpenWithValue[] = L"NoOpenWith";
 constexpr wchar_t kOwnIcon[] = L"%1";
 
 // Taken over on every installation, selected or not.
 constexpr const wchar_t* kAlwaysTakenOver[] = {L"JPG", L"PNG", L"TIF"};
 
-constexpr const wchar_t* kAppXProgIds[] = {
-    L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
-    L"SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
-    L"SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
-    L"SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
-    L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
-};
-
 // Extensions and stems are short table texts, so these buffers never fill.
 constexpr size_t kNameChars = 64;
 
 void MakeProgId(wchar_t* progId, const wchar_t* stem) {
-  swprintf(progId, kNameChars, L"%ls.%ls", kProductName, stem);
+  swprintf(progId, kNameChars, kProgIdFormat, kProductName, stem);
 }
 
 bool IsAlwaysTakenOver(const wchar_t* extension) {
@@ -53,9 +43,7 @@ void MakeTypeName(wchar_t* typeName, const wchar_t* stem) {
 
 void TakeOverUserChoice(const wchar_t* extension, const wchar_t* progId) {
   wchar_t key[kMaxPath];
-  swprintf(key, kMaxPath,
-           L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%ls\\UserChoice",
-           extension);
+  swprintf(key, kMaxPath, kUserChoiceKeyFormat, extension);
   // A fresh key: whatever else the old choice held goes with it.
   DeleteKey(HKEY_CURRENT_USER, key);
   UniqueKey choice = CreateKey(HKEY_CURRENT_USER, key);
@@ -92,16 +80,16 @@ void WriteFileAssociation(const wchar_t* extension, const wchar_t* progIdStem,
   MakeProgId(progId, progIdStem);
   wchar_t key[kMaxPath];
   if (selected || IsAlwaysTakenOver(extension)) {
-    swprintf(key, kMaxPath, L"SOFTWARE\\Classes\\.%ls", extension);
+    swprintf(key, kMaxPath, kExtensionKeyFormat, extension);
     SetDefaultValue(HKEY_LOCAL_MACHINE, key, progId);
   }
   wchar_t typeName[kNameChars];
   MakeTypeName(typeName, progIdStem);
-  swprintf(key, kMaxPath, L"SOFTWARE\\Classes\\%ls", progId);
+  swprintf(key, kMaxPath, kProgIdKeyFormat, progId);
   SetDefaultValue(HKEY_LOCAL_MACHINE, key, typeName);
-  swprintf(key, kMaxPath, L"SOFTWARE\\Classes\\%ls\\shell\\open\\command", progId);
+  swprintf(key, kMaxPath, kProgIdCommandKeyFormat, progId);
   SetDefaultValue(HKEY_LOCAL_MACHINE, key, command);
-  swprintf(key, kMaxPath, L"SOFTWARE\\Classes\\%ls\\DefaultIcon", progId);
+  swprintf(key, kMaxPath, kProgIdIconKeyFormat, progId);
   SetDefaultValue(HKEY_LOCAL_MACHINE, key, defaultIcon);
   AddCapabilityAssociation(extension, progIdStem);
   if (selected) TakeOverUserChoice(extension, progId);

@@ -14,27 +14,17 @@
 
 namespace {
 
-constexpr wchar_t kBrowseVerb[] = L"Durchsuchen mit &Lumagrove";
-constexpr const wchar_t* kBrowseVerbKeyFormats[] = {
-    L"SOFTWARE\\Classes\\Directory\\shell\\%ls",
-    L"SOFTWARE\\Classes\\Drive\\shell\\%ls",
-};
 constexpr wchar_t kCommandSubkey[] = L"\\command";
 
-constexpr wchar_t kApplicationClassKey[] = L"SOFTWARE\\Classes\\Lumagrove";
 constexpr wchar_t kApplicationClassCommandKey[] = L"SOFTWARE\\Classes\\Lumagrove\\shell\\open\\command";
 constexpr wchar_t kApplicationClassIconKey[] = L"SOFTWARE\\Classes\\Lumagrove\\DefaultIcon";
-constexpr wchar_t kApplicationsEntryKey[] = L"Applications\\lg_show64.exe";
 constexpr wchar_t kApplicationsCommandKey[] = L"Applications\\lg_show64.exe\\shell\\open\\command";
 constexpr wchar_t kFriendlyAppNameValue[] = L"FriendlyAppName";
 constexpr wchar_t kFriendlyAppName[] = L"Lumagrove 64-bit";
 
-constexpr wchar_t kUninstallKey[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumagrove64";
 constexpr wchar_t kDisplayNameValue[] = L"DisplayName";
 constexpr wchar_t kUninstallStringValue[] = L"UninstallString";
 constexpr wchar_t kPublisherValue[] = L"Publisher";
-constexpr wchar_t kInstallLocationValue[] = L"InstallLocation";
 constexpr wchar_t kDisplayVersionValue[] = L"DisplayVersion";
 constexpr wchar_t kDisplayIconValue[] = L"DisplayIcon";
 constexpr wchar_t kVersionMajorValue[] = L"VersionMajor";
@@ -43,12 +33,10 @@ constexpr wchar_t kEstimatedSizeValue[] = L"EstimatedSize";
 constexpr wchar_t kPublisher[] = L"Vestalor";
 constexpr DWORD kEstimatedSizeKb = 7168;
 
-constexpr wchar_t kApplicationKey[] = L"SOFTWARE\\Lumagrove";
 constexpr wchar_t kApplicationCommandKey[] = L"SOFTWARE\\Lumagrove\\shell\\open\\command";
 constexpr wchar_t kApplicationDescriptionValue[] = L"ApplicationDescription";
 constexpr wchar_t kApplicationDescription[] =
     L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
-constexpr wchar_t kRegisteredApplicationsKey[] = L"SOFTWARE\\RegisteredApplications";
 
 // The "Durchsuchen mit &Lumagrove" verb of folders and drives, with its command.
 void WriteBrowseVerbs(const wchar_t* viewerExePath) {

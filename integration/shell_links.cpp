@@ -18,33 +18,10 @@ namespace {
 
 constexpr int kThumbnailsIconIndex = 7;
 constexpr wchar_t kThumbnailsArguments[] = L"/thumbs";
-constexpr wchar_t kGroupViewerLinkFormat[] = L"Lumagrove 64 %d.%2d.lnk";
 constexpr wchar_t kOldViewerLinkFormat[] = L"%lsLumagrove 64 %ls.lnk";
 constexpr const wchar_t* kOldViewerVersions[] = {L"4.57", L"4.56"};
-constexpr wchar_t kDesktopViewerLink[] = L"Lumagrove 64.lnk";
 constexpr wchar_t kDesktopViewerDescription[] = L"Lumagrove 64 - Bildbetrachter";
-constexpr wchar_t kDesktopThumbnailsLink[] = L"Lumagrove 64 Thumbnails.lnk";
 constexpr wchar_t kDesktopThumbnailsDescription[] = L"Lumagrove - Thumbnails";
-
-// The group's links after the first, in the order they are written. Targets are formats
-// over installFolder; none means the viewer.
-struct GroupLink {
-  const wchar_t* fileName;
-  const wchar_t* targetFormat;
-  bool thumbnails;            // "/thumbs" and the viewer's icon 7
-  bool onlyBeforeWindows8;    // Windows 8 lists its own uninstall entry
-};
-
-constexpr GroupLink kGroupLinks[] = {
-    {L"Lumagrove - Thumbnails.lnk", nullptr, true, false},
-    {L"Lumagrove deinstallieren.lnk", L"%lslgr_uninstall.exe", false, true},
-    {L"Über Lumagrove.lnk", L"%lslg_about.txt", false, false},
-    {L"Was ist neu.lnk", L"%lslg_changes.txt", false, false},
-    {L"Kommandozeilen-Optionen.lnk", L"%lslg_options.txt", false, false},
-    {L"Verfügbare PlugIns.lnk", L"%lslg_plugins.txt", false, false},
-    {L"Verfügbare Sprachen.lnk", L"%lslg_languages.txt", false, false},
-    {L"Lumagrove Hilfe.lnk", kHelpTargetFormat, false, false},
-};
 
 struct ItemIdList {
   LPITEMIDLIST pidl = nullptr;
@@ -119,7 +96,7 @@ void GetProgramsFolder(int32_t allUsers, wchar_t* folder) {
 void CreateProgramGroup(const wchar_t* installFolder, int32_t allUsers) {
   wchar_t groupFolder[kLongPath];
   GetProgramsFolder(allUsers, groupFolder);
-  AppendText(groupFolder, kLongPath, kProductName);
+  AppendText(groupFolder, kLongPath, kProgramGroupName);
   CreateFolderTree(groupFolder);
   // Links need room for the folder and their names; a longer group path gets none.
   if (TextLength(groupFolder) >= kMaxPath) return;

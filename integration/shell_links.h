@@ -3,6 +3,34 @@
 
 #include <cstdint>
 
+#include "integration/install_paths.h"
+
+// The group folder's name below the Programs folder, and the names of the links.
+inline constexpr wchar_t kProgramGroupName[] = L"Lumagrove";
+inline constexpr wchar_t kGroupViewerLinkFormat[] = L"Lumagrove 64 %d.%2d.lnk";
+inline constexpr wchar_t kDesktopViewerLink[] = L"Lumagrove 64.lnk";
+inline constexpr wchar_t kDesktopThumbnailsLink[] = L"Lumagrove 64 Thumbnails.lnk";
+
+// The group's links after the first, in the order they are written. Targets are formats
+// over installFolder; none means the viewer.
+struct GroupLink {
+  const wchar_t* fileName;
+  const wchar_t* targetFormat;
+  bool thumbnails;            // "/thumbs" and the viewer's icon 7
+  bool onlyBeforeWindows8;    // Windows 8 lists its own uninstall entry
+};
+
+inline constexpr GroupLink kGroupLinks[] = {
+    {L"Lumagrove - Thumbnails.lnk", nullptr, true, false},
+    {L"Lumagrove deinstallieren.lnk", L"%lslgr_uninstall.exe", false, true},
+    {L"Über Lumagrove.lnk", L"%lslg_about.txt", false, false},
+    {L"Was ist neu.lnk", L"%lslg_changes.txt", false, false},
+    {L"Kommandozeilen-Optionen.lnk", L"%lslg_options.txt", false, false},
+    {L"Verfügbare PlugIns.lnk", L"%lslg_plugins.txt", false, false},
+    {L"Verfügbare Sprachen.lnk", L"%lslg_languages.txt", false, false},
+    {L"Lumagrove Hilfe.lnk", kHelpTargetFormat, false, false},
+};
+
 // Saves a .lnk at linkPath; arguments, iconPath and description may be null. Each call
 // has its own CoInitialize/CoUninitialize. True when the file was saved.
 bool CreateShellLink(const wchar_t* linkPath, const wchar_t* target,

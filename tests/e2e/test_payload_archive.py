@@ -367,10 +367,11 @@ class ProgramFilesTest(unittest.TestCase):
                 self.assertIn(icon_id, icons)
         self.assertIn("Lumagrove".encode("utf-16-le"), pe.data)  # the window class
 
-    def test_uninstaller_placeholder_is_a_gui_program(self):
+    def test_uninstaller_is_a_gui_program_that_asks_for_administrator_rights(self):
         pe = self.pe["lgr_uninstall.exe"]
         self.assertEqual(pe.subsystem, 2)
-        self.assertIn("späteren Version".encode("utf-16-le"), pe.data)
+        self.assertIn("alle seine Komponenten entfernen?".encode("utf-16-le"), pe.data)
+        self.assertIn(b'level="requireAdministrator"', pe.data)
 
     def test_language_library_carries_german_strings(self):
         pe = self.pe["Languages/Deutsch.dll"]

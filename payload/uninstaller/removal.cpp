@@ -1,0 +1,263 @@
+// Removing an installation, from the same tables and formats the setup writes it with.
+#include "payload/uninstaller/removal.h"
+
+#include <shlobj.h>
+
+#include <cwchar>
+#include <iterator>
+
+#include "app/text_rules.h"
+#include "framework/handles.h"
+#include "integration/associations.h"
+#include "integration/file_types.h"
+#include "integration/install_paths.h"
+#include "integration/registration.h"
+#include "integration/registry.h"
+#include "integration/shell_links.h"
+#include "payload/uninstaller/uninstall_rules.h"
+
+namespace {
+
+constexpr const wchar_t* kDefaultOnly[] = {L"", nullptr};
+constexpr const wchar_t* kNoValues[] = {nullptr};
+constexpr const wchar_t* kApplicationsEntryValues[] = {L"", L"FriendlyAppName", nullptr};
+constexpr const wchar_t* kCapabilitiesValues[] = {L"", L"ApplicationDescription", nullptr};
+
+// A ProgID, the application class and the Applications entry: shell\open\command below.
+constexpr OwnedKey kProgIdTree[] = {
+    {L"shell\\open\\command", kDefaultOnly}, {L"shell\\open", kDefaultOnly},
+    {L"shell", kDefaultOnly},                {L"DefaultIcon", kDefaultOnly},
+    {L"", kDefaultOnly},
+};
+constexpr OwnedKey kApplicationsEntryTree[] = {
+    {L"shell\\open\\command", kDefaultOnly}, {L"shell\\open", kDefaultOnly},
+    {L"shell", kDefaultOnly},                {L"", kApplicationsEntryValues},
+};
+constexpr OwnedKey kBrowseVerbTree[] = {{L"command", kDefaultOnly}, {L"", kDefaultOnly}};
+constexpr OwnedKey kApplicationKeyTree[] = {
+    {L"shell\\open\\command", kDefaultOnly},  {L"shell\\open", kDefaultOnly},
+    {L"shell", kDefaultOnly},                 {L"Capabilities\\FileAssociations", nullptr},
+    {L"Capabilities", kCapabilitiesValues},   {L"", kDefaultOnly},
+};
+constexpr OwnedKey kWholeKey[] = {{L"", nullptr}};
+constexpr OwnedKey kEmptyKey[] = {{L"", kNoValues}};
+
+constexpr wchar_t kApplicationsKeyFormat[] = L"SOFTWARE\\Classes\\%ls";
+constexpr wchar_t kFileExtsKeyFormat[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%ls";
+constexpr size_t kNameChars = 64;
+constexpr size_t kValueNameChars = 260;
+
+template <size_t N>
+bool RemoveTree(HKEY root, const wchar_t* top, const OwnedKey (&keys)[N]) {
+  return RemoveOwnedTree(root, top, keys, static_cast<int>(N));
+}
+
+bool IsListed(const wchar_t* const* names, const wchar_t* name) {
+  if (!names) return true;
+  for (; *names; ++names)
+    if (_wcsicmp(*names, name) == 0) return true;
+  return false;
+}
+
+// Whether the open key holds only values named in ours (and no subkey).
+bool HoldsOnlyOurs(HKEY key, const wchar_t* const* ours) {
+  DWORD subkeys = 0, values = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                       nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return false;
+  if (subkeys != 0) return false;
+  for (DWORD i = 0; i < values; ++i) {
+    wchar_t name[kValueNameChars];
+    DWORD length = kValueNameChars;
+    if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      return false;
+    if (!IsListed(ours, name)) return false;
+  }
+  return true;
+}
+
+// top\subkey into a MAX_PATH buffer; false when it does not fit.
+bool JoinKey(wchar_t* path, const wchar_t* top, const wchar_t* subkey) {
+  CopyText(path, kMaxPath, top);
+  if (subkey[0] == L'\0') return true;
+  return AppendText(path, kMaxPath, L"\\") && AppendText(path, kMaxPath, subkey);
+}
+
+bool ReadString(HKEY root, const wchar_t* key, const wchar_t* name, wchar_t* text, DWORD chars) {
+  text[0] = L'\0';
+  UniqueKey opened = OpenKey(root, key, KEY_QUERY_VALUE);
+  if (!opened) return false;
+  DWORD type = 0, bytes = (chars - 1) * sizeof(wchar_t);
+  LONG result = RegQueryValueExW(opened.get(), name, nullptr, &type,
+                                 reinterpret_cast<BYTE*>(text), &bytes);
+  if (result != ERROR_SUCCESS || type != REG_SZ) {
+    text[0] = L'\0';
+    return false;
+  }
+  text[bytes / sizeof(wchar_t)] = L'\0';
+  return true;
+}
+
+// One extension: its key and the user's choice only while they still name our ProgID.
+void RemoveExtension(const wchar_t* extension) {
+  wchar_t key[kMaxPath], progId[kMaxPath];
+  swprintf(key, kMaxPath, kExtensionKeyFormat, extension);
+  if (ReadString(HKEY_LOCAL_MACHINE, key, L"", progId, kMaxPath) && IsOwnProgId(progId))
+    RemoveValueAndEmptyKey(HKEY_LOCAL_MACHINE, key, L"");
+  swprintf(key, kMaxPath, kUserChoiceKeyFormat, extension);
+  if (ReadString(HKEY_CURRENT_USER, key, kProgIdValue, progId, kMaxPath) && IsOwnProgId(progId)) {
+    RemoveValueAndEmptyKey(HKEY_CURRENT_USER, key, kProgIdValue);
+    swprintf(key, kMaxPath, kFileExtsKeyFormat, extension);
+    RemoveTree(HKEY_CURRENT_USER, key, kEmptyKey);
+  }
+}
+
+void RemoveProgId(const wchar_t* stem) {
+  wchar_t progId[kNameChars], key[kMaxPath];
+  swprintf(progId, kNameChars, kProgIdFormat, kProductName, stem);
+  swprintf(key, kMaxPath, kProgIdKeyFormat, progId);
+  RemoveTree(HKEY_LOCAL_MACHINE, key, kProgIdTree);
+}
+
+void RemoveFileTypes() {
+  for (const FileTypeRow& row : FileTypeTable)
+    for (const FileExtension& entry : row.extensions) {
+      if (!entry.extension) break;
+      RemoveExtension(entry.extension);
+      RemoveProgId(entry.progIdStem);  // a shared stem is simply gone the second time
+    }
+  for (const wchar_t* key : kAppXProgIds)
+    RemoveValueAndEmptyKey(HKEY_CURRENT_USER, key, kNoOpenWithValue);
+}
+
+void RemoveApplicationKeys() {
+  for (const wchar_t* format : kBrowseVerbKeyFormats) {
+    wchar_t key[kMaxPath];
+    if (FormatPath(key, format, kBrowseVerb))
+      RemoveTree(HKEY_LOCAL_MACHINE, key, kBrowseVerbTree);
+  }
+  RemoveTree(HKEY_LOCAL_MACHINE, kApplicationClassKey, kProgIdTree);
+  // The setup writes the entry through HKEY_CLASSES_ROOT: machine or user classes.
+  wchar_t key[kMaxPath];
+  swprintf(key, kMaxPath, kApplicationsKeyFormat, kApplicationsEntryKey);
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+    RemoveTree(root, key, kApplicationsEntryTree);
+  if (UniqueKey registered = OpenKey(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, KEY_SET_VALUE))
+    RegDeleteValueW(registered.get(), kProductName);
+  RemoveTree(HKEY_LOCAL_MACHINE, kApplicationKey, kApplicationKeyTree);
+}
+
+void DeleteLink(const wchar_t* folder, const wchar_t* name) {
+  wchar_t path[kMaxPath];
+  CopyText(path, kMaxPath, folder);
+  if (AppendText(path, kMaxPath, name)) DeleteFileW(path);
+}
+
+void RemoveGroup(int32_t allUsers) {
+  wchar_t group[kMaxPath];
+  GetProgramsFolder(allUsers, group);
+  if (!AppendText(group, kMaxPath, kProgramGroupName) || !AppendBackslash(group, kMaxPath)) return;
+  wchar_t viewerLink[kNameChars];
+  swprintf(viewerLink, kNameChars, kGroupViewerLinkFormat, kVersionMajor, kVersionMinor);
+  DeleteLink(group, viewerLink);
+  for (const GroupLink& link : kGroupLinks) DeleteLink(group, link.fileName);
+  RemoveDirectoryW(group);
+}
+
+void RemoveDesktopLinks(int32_t allUsers) {
+  wchar_t desktop[kMaxPath];
+  GetDesktopFolder(allUsers, desktop);
+  DeleteLink(desktop, kDesktopViewerLink);
+  DeleteLink(desktop, kDesktopThumbnailsLink);
+}
+
+bool IsMissing(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+bool RemoveOwnedTree(HKEY root, const wchar_t* top, const OwnedKey* keys, int count) {
+  bool topGone = true;
+  for (int i = 0; i < count; ++i) {
+    wchar_t path[kMaxPath];
+    if (!JoinKey(path, top, keys[i].subkey)) return false;
+    bool ours;
+    {
+      UniqueKey key = OpenKey(root, path, KEY_READ);
+      if (!key) continue;
+      ours = HoldsOnlyOurs(key.get(), keys[i].values);
+    }
+    bool gone = ours && RegDeleteKeyW(root, path) == ERROR_SUCCESS;
+    if (keys[i].subkey[0] == L'\0') topGone = gone;
+  }
+  return topGone;
+}
+
+void RemoveValueAndEmptyKey(HKEY root, const wchar_t* key, const wchar_t* value) {
+  {
+    UniqueKey opened = OpenKey(root, key, KEY_SET_VALUE);
+    if (!opened) return;
+    RegDeleteValueW(opened.get(), value);
+  }
+  RemoveTree(root, key, kEmptyKey);
+}
+
+bool ReadRegisteredFolder(wchar_t* folder) {
+  return ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, kInstallLocationValue, folder, kMaxPath) &&
+         folder[0] != L'\0';
+}
+
+void RemoveRegistration() {
+  RemoveFileTypes();
+  RemoveApplicationKeys();
+  SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
+}
+
+void RemoveUninstallEntry() { RemoveTree(HKEY_LOCAL_MACHINE, kUninstallKey, kWholeKey); }
+
+void RemoveShellLinks() {
+  for (int32_t allUsers : {0, 1}) {
+    RemoveGroup(allUsers);
+    RemoveDesktopLinks(allUsers);
+  }
+}
+
+int RemovePayloadFiles(const wchar_t* installFolder, const wchar_t* skip) {
+  int left = 0;
+  // Backwards: the files of a folder come after it in the list.
+  for (int i = kPayloadEntryCount - 1; i >= 0; --i) {
+    wchar_t path[kMaxPath];
+    CopyText(path, kMaxPath, installFolder);
+    if (!AppendText(path, kMaxPath, kPayloadPaths[i])) continue;
+    if (kPayloadIsFolder[i]) {
+      RemoveDirectoryW(path);  // stays while it holds files of the user
+      continue;
+    }
+    if (skip && _wcsicmp(path, skip) == 0) continue;
+    if (!DeleteFileW(path) && !IsMissing(GetLastError())) ++left;
+  }
+  return left;
+}
+
+bool RemoveRunningProgram(const wchar_t* programPath) {
+  wchar_t temp[kMaxPath], aside[kMaxPath];
+  DWORD n = GetTempPathW(kMaxPath, temp);
+  // A running program may be renamed on its volume but not deleted.
+  if (n > 0 && n < kMaxPath && GetTempFileNameW(temp, L"lgr", 0, aside) != 0) {
+    if (MoveFileExW(programPath, aside, MOVEFILE_REPLACE_EXISTING)) {
+      if (!DeleteFileW(aside)) MoveFileExW(aside, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+      return true;
+    }
+    DeleteFileW(aside);
+  }
+  MoveFileExW(programPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  return false;
+}
+
+void RemoveFolderIfEmpty(const wchar_t* folder, bool atReboot) {
+  if (RemoveDirectoryW(folder) || !atReboot) return;
+  // Left until the program in it is gone; Windows removes it then only when it is empty.
+  MoveFileExW(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
