@@ -13,6 +13,7 @@
 #include "engine/payload_extraction.h"
 #include "engine/viewer_settings.h"
 #include "integration/registration.h"
+#include "payload_files.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -29,6 +30,12 @@ void ReportWithFolder(const InstallOptions& options, unsigned messageId, const w
   else
     swprintf(text, kLongPath * 2, L"%ls: %ls", message, folder);
   ReportProblem(options, text);
+}
+
+size_t PayloadFileCount() {
+  size_t count = 0;
+  for (bool folder : kPayloadIsFolder) count += folder ? 0 : 1;
+  return count;
 }
 
 int Stop(RunOutcome why, RunOutcome* outcome) {
@@ -95,7 +102,10 @@ int RunInstallation(InstallOptions& options, RunOutcome* outcome) {
   bool replaceIconLibrary = ShouldReplaceIconLibrary(iconLibraryPath);
 
   LeftOutFiles leftOut;
-  if (ExtractPayload(folder, replaceIconLibrary ? 0 : 1, &leftOut) != 0) {
+  int skipIconLibrary = replaceIconLibrary ? 0 : 1;
+  // A walk that could write none of the files (a read-only folder) installed nothing.
+  if (ExtractPayload(folder, skipIconLibrary, &leftOut) != 0 ||
+      leftOut.size() >= PayloadFileCount() - skipIconLibrary) {
     ReportWithFolder(options, IDS_INSTALL_FAILED, folder, FolderFirst::Yes);
     return Stop(RunOutcome::ExtractionFailed, outcome);
   }
