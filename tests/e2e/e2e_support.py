@@ -23,6 +23,25 @@ MESSAGE_11 = ("Kann Zielverzeichnis nicht erstellen!\n\nBitte überprüfen Sie I
               "erstellen.")
 
 
+def ini_text(path):
+    """A settings file's text: UTF-16 after a byte-order mark, else Windows-1252."""
+    data = path.read_bytes()
+    return data[2:].decode("utf-16-le") if data[:2] == b"\xff\xfe" else data.decode("cp1252")
+
+
+def ini_values(path):
+    """{(section, key): value} of a settings file."""
+    values, section = {}, None
+    for line in ini_text(path).splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            section = line[1:-1]
+        elif "=" in line and section:
+            key, _, value = line.partition("=")
+            values[(section, key)] = value
+    return values
+
+
 def log_messages(data):
     """The messages of a log file's entries, in order; the whole file must be entries."""
     messages, pos = [], 0

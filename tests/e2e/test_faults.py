@@ -11,7 +11,7 @@ import time
 import unittest
 import zipfile
 
-from e2e_support import MESSAGE_7, MESSAGE_11, lgwine, log_messages
+from e2e_support import MESSAGE_7, MESSAGE_11, ini_values, lgwine, log_messages
 
 PAYLOAD = lgwine.BUILD_DIR / "lumagrove-payload.zip"
 MOUNTS = lgwine.WINE_ROOT / "mounts"
@@ -70,23 +70,6 @@ class Drive:
 
 def temporary_copies(prefix):
     return list((prefix.path / "drive_c" / "users").rglob("lgshowg_x64.zip"))
-
-
-def ini_text(path):
-    data = path.read_bytes()
-    return data[2:].decode("utf-16-le") if data.startswith(BOM) else data.decode("cp1252")
-
-
-def ini_values(path):
-    values, section = {}, None
-    for line in ini_text(path).splitlines():
-        line = line.strip()
-        if line.startswith("[") and line.endswith("]"):
-            section = line[1:-1]
-        elif "=" in line and section:
-            key, _, value = line.partition("=")
-            values[(section, key)] = value
-    return values
 
 
 class FullDisk(unittest.TestCase):

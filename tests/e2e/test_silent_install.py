@@ -6,30 +6,11 @@ import unittest
 import zipfile
 from pathlib import Path
 
-from e2e_support import lgwine
+from e2e_support import ini_text, ini_values, lgwine
 
 PAYLOAD = lgwine.BUILD_DIR / "lumagrove-payload.zip"
 FIXTURES = Path(os.environ.get("LG_FIXTURES", lgwine.BUILD_DIR / "test-fixtures"))
 HEADER = "; UNICODE FILE - edit with care ;-)\r\n\r\n"
-
-
-def ini_text(path):
-    data = path.read_bytes()
-    if data[:2] == b"\xff\xfe":
-        return data[2:].decode("utf-16-le")
-    return data.decode("cp1252")
-
-
-def ini_values(path):
-    values, section = {}, None
-    for line in ini_text(path).splitlines():
-        line = line.strip()
-        if line.startswith("[") and line.endswith("]"):
-            section = line[1:-1]
-        elif "=" in line and section:
-            key, _, value = line.partition("=")
-            values[(section, key)] = value
-    return values
 
 
 class DefaultSilentInstallation(unittest.TestCase):
