@@ -100,12 +100,18 @@ def main():
     for ini in [t / "lg_show64.ini" for t in targets] + [prefix.appdata / "Lumagrove" / "lg_show64.ini"]:
         if ini.exists():
             show_text(ini)
-    section("Links")
-    users = prefix.path / "drive_c" / "users"
-    links = sorted(users.rglob("*.lnk")) + sorted((prefix.path / "drive_c" / "ProgramData").rglob("*.lnk"))
-    for link in links:
-        print(f"  {link.relative_to(prefix.path / 'drive_c')}")
-    if not links:
+    section("Links (read back through IShellLinkW)")
+    folders = [r"C:\users\root\AppData\Roaming\Microsoft\Windows\Start Menu\Programs\Lumagrove",
+               r"C:\users\root\Desktop",
+               r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Lumagrove",
+               r"C:\users\Public\Desktop"]
+    found = prefix.links(*folders)
+    for folder in folders:
+        for name, link in sorted(found.get(folder, {}).items()):
+            extra = "".join(f"  {k}={link[k]!r}" for k in ("arguments", "description") if link[k])
+            icon = f"  icon={link['icon']},{link['icon_index']}" if link["icon"] else ""
+            print(f"  {folder}\\{name}\n    -> {link['target']}{extra}{icon}")
+    if not any(found.get(f) for f in folders):
         print("  (no links)")
     section("Registry entries")
     show_registry(prefix)
