@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "framework/handles.h"
+#include "base/handles.h"
 
 namespace {
 

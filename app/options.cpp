@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 #include "integration/file_types.h"
 
 namespace {

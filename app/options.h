@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "app/install_options.h"
+#include "engine/install_options.h"
 
 // Fills the record from the options found in the first 519 characters of the line;
 // fields whose option is absent keep the values they came with.

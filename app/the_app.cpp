@@ -2,17 +2,18 @@
 
 #include <commctrl.h>
 
+#include "app/exit_codes.h"
 #include "app/install_log.h"
 #include "app/options.h"
-#include "app/system_helpers.h"
-#include "app/text_rules.h"
+#include "base/handles.h"
+#include "base/run_log.h"
+#include "base/system_helpers.h"
+#include "base/text_rules.h"
+#include "base/viewer_check.h"
 #include "engine/install_run.h"
-#include "framework/handles.h"
 #include "resources/resource_ids.h"
 #include "wizard/wiz_page.h"
 #include "wizard/wiz_sheet.h"
-
-bool IsViewerRunning() { return FindWindowW(L"Lumagrove", nullptr) != nullptr; }
 
 void SetSilentDefaults(InstallOptions& options) {
   CopyText(options.setupTitle, kMaxPath, kSetupTitle);
@@ -29,6 +30,7 @@ void SetSilentDefaults(InstallOptions& options) {
 
 BOOL TheApp::InitInstance() {
   HardenDllSearchPath();
+  SetProblemLogWriter(WriteInstallLog);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   const wchar_t* commandLine = GetCommandLineW();

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "app/install_options.h"
-#include "app/run_outcome.h"
+#include "engine/install_options.h"
+#include "engine/run_outcome.h"
 #include "framework/app.h"
 
 class CWizPropertySheet;
@@ -30,6 +30,3 @@ class TheApp : public CWinApp {
 // The silent branch's defaults: an existing installation's folder, else the default folder
 // with the settings under %APPDATA%.
 void SetSilentDefaults(InstallOptions& options);
-
-// True while a top-level window of the viewer's class exists.
-bool IsViewerRunning();

@@ -1,7 +1,7 @@
 // The coloured label: its fonts and its own painting.
 #include "controls/color_static.h"
 
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 #include "controls/label_rules.h"
 
 static_assert(kDrawCenter == DT_CENTER && kDrawRight == DT_RIGHT && kDrawLeft == DT_LEFT &&

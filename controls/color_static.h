@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "framework/handles.h"
+#include "base/handles.h"
 #include "framework/message_map.h"
 #include "framework/static_control.h"
 

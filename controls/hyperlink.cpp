@@ -3,9 +3,9 @@
 
 #include <shellapi.h>
 
-#include "app/text_rules.h"
+#include "base/handles.h"
+#include "base/text_rules.h"
 #include "controls/label_rules.h"
-#include "framework/handles.h"
 
 const MessageEntry<CHyperLink> CHyperLink::kMessageMap[] = {
     OnReflectedCtlColor<&CHyperLink::CtlColor>(),

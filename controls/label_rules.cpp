@@ -3,7 +3,7 @@
 
 #include <cwchar>
 
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include <cwchar>
 
-#include "app/install_options.h"
-#include "app/system_helpers.h"
-#include "app/text_rules.h"
+#include "base/handles.h"
+#include "base/system_helpers.h"
+#include "base/text_rules.h"
+#include "engine/install_options.h"
 #include "engine/version_rules.h"
-#include "framework/handles.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cwchar>
 #include <string>
 
-#include "app/install_log.h"
-#include "app/system_helpers.h"
-#include "app/text_rules.h"
-#include "engine/folder_tree.h"
+#include "base/folder_tree.h"
+#include "base/run_log.h"
+#include "base/system_helpers.h"
+#include "base/text_rules.h"
 #include "engine/icon_library.h"
 #include "engine/payload_extraction.h"
 #include "engine/viewer_settings.h"
@@ -68,7 +68,7 @@ void ReportLeftOutFiles(const InstallOptions& options, const wchar_t* folder,
       if (text[i] == L'/') text[i] = L'\\';
   }
   if (options.silentMode)
-    WriteInstallLog(text.c_str());
+    WriteProblemLog(text.c_str());
   else
     MessageBoxW(GetActiveWindow(), text.c_str(), options.setupTitle, MB_OK | MB_ICONWARNING);
 }
@@ -77,7 +77,7 @@ void ReportLeftOutFiles(const InstallOptions& options, const wchar_t* folder,
 
 void ReportProblem(const InstallOptions& options, const wchar_t* text) {
   if (options.silentMode)
-    WriteInstallLog(text);
+    WriteProblemLog(text);
   else
     MessageBoxW(GetActiveWindow(), text, options.setupTitle, MB_OK | MB_ICONERROR);
 }

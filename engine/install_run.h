@@ -1,8 +1,8 @@
 // One whole installation from a filled InstallOptions record.
 #pragma once
 
-#include "app/install_options.h"
-#include "app/run_outcome.h"
+#include "engine/install_options.h"
+#include "engine/run_outcome.h"
 
 // 1 when the installation went through, 0 when it stopped with message 5, 11 or 7.
 // The outcome, when asked for, says which of them (or the success) it was.

@@ -4,10 +4,10 @@
 
 #include <cwchar>
 
-#include "app/install_options.h"
-#include "app/text_rules.h"
+#include "base/handles.h"
+#include "base/text_rules.h"
 #include "engine/entry_names.h"
-#include "framework/handles.h"
+#include "engine/install_options.h"
 #include "iowin32.h"
 #include "resources/resource_ids.h"
 

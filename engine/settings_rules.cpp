@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 
 bool ExpandEnvironmentNames(const wchar_t* text, wchar_t* out, size_t capacity,
                             const EnvironmentLookup& lookup) {

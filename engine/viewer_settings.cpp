@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "app/install_options.h"
-#include "app/system_helpers.h"
-#include "app/text_rules.h"
-#include "engine/folder_tree.h"
+#include "base/folder_tree.h"
+#include "base/handles.h"
+#include "base/system_helpers.h"
+#include "base/text_rules.h"
+#include "engine/install_options.h"
 #include "engine/settings_rules.h"
-#include "framework/handles.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 #include "framework/property_page.h"
 
 namespace {

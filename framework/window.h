@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "framework/handles.h"
+#include "base/handles.h"
 
 class CWnd {
  public:

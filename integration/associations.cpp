@@ -6,8 +6,8 @@
 
 #include <cwchar>
 
-#include "app/install_options.h"
-#include "app/system_helpers.h"
+#include "base/system_helpers.h"
+#include "base/text_rules.h"
 #include "integration/file_types.h"
 #include "integration/install_paths.h"
 #include "integration/registry.h"

@@ -3,7 +3,7 @@
 
 #include <cwchar>
 
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 
 size_t MakeInstallFolder(const wchar_t* targetFolder, wchar_t* installFolder) {
   CopyText(installFolder, kLongPath, targetFolder);

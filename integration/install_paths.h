@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "app/install_options.h"
+#include "base/text_rules.h"
 #include "payload_files.h"  // generated from payload/layout.txt
 
 inline constexpr wchar_t kProductName[] = L"Lumagrove";

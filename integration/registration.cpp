@@ -6,7 +6,7 @@
 
 #include <cwchar>
 
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 #include "integration/associations.h"
 #include "integration/install_paths.h"
 #include "integration/registry.h"

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "framework/handles.h"
+#include "base/handles.h"
 
 // Sets the unnamed value of root\subkey, creating every missing key on the way.
 bool SetDefaultValue(HKEY root, const wchar_t* subkey, const wchar_t* text);

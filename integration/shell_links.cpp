@@ -7,11 +7,10 @@
 
 #include <cwchar>
 
-#include "app/install_options.h"
-#include "app/system_helpers.h"
-#include "app/text_rules.h"
-#include "engine/folder_tree.h"
-#include "framework/handles.h"
+#include "base/folder_tree.h"
+#include "base/handles.h"
+#include "base/system_helpers.h"
+#include "base/text_rules.h"
 #include "integration/install_paths.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/install_options.h"
+#include "engine/install_options.h"
 #include "framework/window.h"
 #include "integration/file_types.h"
 #include "wizard/control_ids.h"

@@ -2,7 +2,7 @@
 // button.
 #include <windows.h>
 
-#include "app/system_helpers.h"
+#include "base/system_helpers.h"
 #include "resources/resource_ids.h"
 #include "wizard/control_ids.h"
 #include "wizard/wiz_page.h"

@@ -3,9 +3,9 @@
 
 #include <cwchar>
 
-#include "app/install_options.h"
-#include "app/system_helpers.h"
-#include "app/text_rules.h"
+#include "base/system_helpers.h"
+#include "base/text_rules.h"
+#include "engine/install_options.h"
 #include "engine/install_run.h"
 #include "resources/resource_ids.h"
 #include "wizard/control_ids.h"

@@ -4,9 +4,9 @@
 
 #include <cwchar>
 
-#include "app/system_helpers.h"
-#include "app/text_rules.h"
-#include "app/the_app.h"
+#include "base/system_helpers.h"
+#include "base/text_rules.h"
+#include "base/viewer_check.h"
 #include "integration/registration.h"
 #include "resources/resource_ids.h"
 #include "wizard/control_ids.h"

@@ -1,8 +1,8 @@
 // The page class's dispatch by page index, the navigation and the shared command table.
 #include "wizard/wiz_page.h"
 
-#include "app/system_helpers.h"
-#include "app/the_app.h"
+#include "base/system_helpers.h"
+#include "base/viewer_check.h"
 #include "resources/resource_ids.h"
 #include "wizard/control_ids.h"
 #include "wizard/wiz_sheet.h"

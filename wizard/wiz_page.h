@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "app/install_options.h"
+#include "engine/install_options.h"
 #include "framework/message_map.h"
 #include "framework/property_page.h"
 

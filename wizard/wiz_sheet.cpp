@@ -3,10 +3,9 @@
 
 #include <shellapi.h>
 
-#include "app/install_options.h"
-#include "app/system_helpers.h"
-#include "app/text_rules.h"
-#include "app/the_app.h"
+#include "base/system_helpers.h"
+#include "base/text_rules.h"
+#include "engine/install_options.h"
 #include "framework/property_page.h"
 #include "resources/resource_ids.h"
 #include "wizard/control_ids.h"

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 
 namespace {
 

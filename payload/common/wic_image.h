@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <wincodec.h>
 
-#include "framework/handles.h"
+#include "base/handles.h"
 
 // Larger images are refused rather than risking an allocation the process cannot hold.
 constexpr UINT kMaxImageSide = 32768;

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "app/text_rules.h"
-#include "framework/handles.h"
+#include "base/handles.h"
+#include "base/text_rules.h"
 #include "payload/common/console_text.h"
 
 namespace {

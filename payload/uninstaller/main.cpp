@@ -3,7 +3,8 @@
 
 #include <cwchar>
 
-#include "app/text_rules.h"
+#include "base/text_rules.h"
+#include "base/viewer_check.h"
 #include "integration/install_paths.h"
 #include "payload/uninstaller/removal.h"
 #include "payload/uninstaller/uninstall_rules.h"
@@ -11,7 +12,6 @@
 namespace {
 
 constexpr wchar_t kCaption[] = L"Lumagrove 64-bit Deinstallation";
-constexpr wchar_t kViewerWindowClass[] = L"Lumagrove";
 constexpr wchar_t kViewerRunning[] =
     L"Warnung: Lumagrove läuft!\nBeenden Sie bitte Lumagrove bevor Sie mit der "
     L"Deinstallation fortsetzen!";
@@ -41,8 +41,6 @@ bool Ask(const Context& context) {
   swprintf(text, kMessageChars, kQuestionFormat, context.displayName);
   return MessageBoxW(nullptr, text, kCaption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES;
 }
-
-bool IsViewerRunning() { return FindWindowW(kViewerWindowClass, nullptr) != nullptr; }
 
 // The program's own path and folder; false when the path does not fit.
 bool LocateProgram(Context& context) {

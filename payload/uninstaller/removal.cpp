@@ -6,8 +6,8 @@
 #include <cwchar>
 #include <iterator>
 
-#include "app/text_rules.h"
-#include "framework/handles.h"
+#include "base/handles.h"
+#include "base/text_rules.h"
 #include "integration/associations.h"
 #include "integration/file_types.h"
 #include "integration/install_paths.h"

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 #include "payload/common/wic_image.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The open command read back from the registry, with buffers of every size.
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

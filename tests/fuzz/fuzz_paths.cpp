@@ -1,6 +1,6 @@
 // Blank trimming, path normalising and the bounded copies on texts of any length.
 #include "app/options.h"
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,6 +1,6 @@
 // The wizard's text rules: the folder browser's suffix, the folder check, template texts,
 // the viewer path and the browser command, on any text and buffers of any size.
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 #include "controls/label_rules.h"
 #include "fuzz_input.h"
 #include "wizard/wizard_rules.h"

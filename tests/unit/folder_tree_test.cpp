@@ -1,5 +1,5 @@
 // Creating target folders with all their parents.
-#include "engine/folder_tree.h"
+#include "base/folder_tree.h"
 
 #include <windows.h>
 

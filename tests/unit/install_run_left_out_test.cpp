@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "framework/handles.h"
+#include "base/handles.h"
 #include "integration_support.h"
 #include "test_support.h"
 

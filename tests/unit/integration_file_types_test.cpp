@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "app/install_options.h"
+#include "engine/install_options.h"
 #include "integration/file_types.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/install_options.h"
+#include "engine/install_options.h"
 #include "integration/registration.h"
 #include "integration/shell_links.h"
 #include "integration_support.h"

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/install_options.h"
+#include "engine/install_options.h"
 #include "integration/install_paths.h"
 #include "integration/registration.h"
 #include "integration_support.h"

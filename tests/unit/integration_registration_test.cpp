@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "app/install_options.h"
+#include "engine/install_options.h"
 #include "integration/associations.h"
 #include "integration/file_types.h"
 #include "integration/registration.h"

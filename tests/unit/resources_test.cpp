@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/system_helpers.h"
+#include "base/system_helpers.h"
 #include "test_support.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Start-up lookups against the real (Wine) registry, and the Windows version test.
-#include "app/system_helpers.h"
+#include "base/system_helpers.h"
 
 #include <windows.h>
 

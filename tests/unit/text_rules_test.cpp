@@ -1,5 +1,5 @@
 // Blank trimming, bounded copies and the open-command folder rule.
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 
 #include <gtest/gtest.h>
 

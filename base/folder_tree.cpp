@@ -1,11 +1,10 @@
-#include "engine/folder_tree.h"
+#include "base/folder_tree.h"
 
 #include <windows.h>
 
 #include <cwchar>
 
-#include "app/install_options.h"
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 
 namespace {
 

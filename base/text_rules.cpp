@@ -1,4 +1,4 @@
-#include "app/text_rules.h"
+#include "base/text_rules.h"
 
 #include <cwchar>
 

@@ -1,17 +1,9 @@
-// What a run ended with, and the process exit code each outcome gives.
+// The process exit code of each outcome of the setup (documented in the README).
 #pragma once
 
-enum class RunOutcome {
-  Installed,
-  ViewerRunning,
-  InvalidFolder,
-  FolderNotCreated,
-  ExtractionFailed,
-  WizardAbandoned,
-  FilesLeftOut,  // installed, but files held open elsewhere could not be written
-};
+#include "engine/run_outcome.h"
 
-// The one place that turns outcomes into exit codes (documented in the README).
+// The one place that turns outcomes into exit codes.
 constexpr int ExitCodeFor(RunOutcome outcome) {
   switch (outcome) {
     case RunOutcome::Installed: return 0;

@@ -1,10 +1,9 @@
-#include "app/system_helpers.h"
+#include "base/system_helpers.h"
 
 #include <windows.h>
 
-#include "app/install_options.h"
-#include "app/text_rules.h"
-#include "framework/handles.h"
+#include "base/handles.h"
+#include "base/text_rules.h"
 
 namespace {
 

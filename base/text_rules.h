@@ -3,6 +3,9 @@
 
 #include <cstddef>
 
+constexpr int kMaxPath = 260;   // MAX_PATH
+constexpr int kLongPath = 520;  // the wide buffers of folders and the command-line copy
+
 // Removes U+0020 blanks at the end and, for texts shorter than 260 characters, at the start.
 void TrimBlanks(wchar_t* text);
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-constexpr int kMaxPath = 260;         // MAX_PATH
-constexpr int kLongPath = 520;        // the wide buffers of folders and the command-line copy
+#include "base/text_rules.h"
+
 constexpr int kSelectionCount = 62;   // associationSelection; the 61 rows use 0 to 60
 
 struct InstallOptions {

@@ -1,0 +1,5 @@
+#include "base/viewer_check.h"
+
+#include <windows.h>
+
+bool IsViewerRunning() { return FindWindowW(L"Lumagrove", nullptr) != nullptr; }

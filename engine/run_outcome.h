@@ -1,0 +1,12 @@
+// What an installation run ended with (app/exit_codes.h turns it into the exit code).
+#pragma once
+
+enum class RunOutcome {
+  Installed,
+  ViewerRunning,
+  InvalidFolder,
+  FolderNotCreated,
+  ExtractionFailed,
+  WizardAbandoned,
+  FilesLeftOut,  // installed, but files held open elsewhere could not be written
+};
