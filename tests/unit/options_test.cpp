@@ -205,3 +205,38 @@ TEST(HasSilentSwitch, CaseSensitiveSubstring) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReadDeploymentOptions, Table) {
+  struct Case {
+    const wchar_t* line;
+    const wchar_t* logPath;
+    int closeViewer;
+    bool progress, allowDowngrade;
+  } cases[] = {
+      {L"setup.exe /silent", L"", -1, false, false},
+      {L"setup.exe /silent /progress /log=\"C:\\Logs\\lg setup.log\" ", L"C:\\Logs\\lg setup.log",
+       -1, true, false},
+      // The first occurrence counts, as for every option; a value ends at the next "/".
+      {L"setup.exe /log=C:\\a.log /log=C:\\b.log /closeviewer=30/closeviewer=5", L"C:\\a.log", 30,
+       false, false},
+      {L"setup.exe /closeviewer=x /allowdowngrade", L"", 0, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.line);
+    DeploymentOptions o;
+    ReadDeploymentOptions(c.line, o);
+    EXPECT_EQ(std::wstring(o.logPath), c.logPath);
+    EXPECT_EQ(o.closeViewerSeconds, c.closeViewer);
+    EXPECT_EQ(o.progress, c.progress);
+    EXPECT_EQ(o.allowDowngrade, c.allowDowngrade);
+  }
+  // Beyond the 519 characters that are read, a switch is not seen.
+  std::wstring longLine = L"setup.exe /silent " + std::wstring(600, L'x') + L" /allowdowngrade";
+  DeploymentOptions o;
+  ReadDeploymentOptions(longLine.c_str(), o);
+  EXPECT_FALSE(o.allowDowngrade);
+}
+
+}  // namespace
