@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/handles.h"
+#include "base/safe_files.h"
 
 namespace {
 
@@ -33,11 +34,12 @@ std::string FormatInstallLogEntry(const wchar_t* date, const wchar_t* time,
 }
 
 void WriteInstallLog(const wchar_t* message) {
-  // Appending, creating when missing, and shared with every other reader and writer.
-  UniqueHandle file(CreateFileW(kInstallLogName, FILE_APPEND_DATA,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return;
+  // Appended in the current folder, shared with every other reader and writer; a link
+  // planted under the log's name is refused, and then the entry is lost.
+  GuardedFolder folder;
+  if (GuardedFolder::OpenResolved(L".", folder) != FileStatus::Done) return;
+  UniqueHandle file;
+  if (OpenAppendFile(folder, kInstallLogName, file) != FileStatus::Done) return;
   wchar_t date[256] = {};
   if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 256) == 0)
     date[0] = L'\0';

@@ -29,6 +29,10 @@ bool ReadRegistryString(HKEY root, const wchar_t* subkey, const wchar_t* name, w
 
 }  // namespace
 
+bool ReadMachineString(const wchar_t* subkey, const wchar_t* name, wchar_t* text, DWORD capacity) {
+  return ReadRegistryString(HKEY_LOCAL_MACHINE, subkey, name, text, capacity);
+}
+
 bool SystemLibraryPath(const wchar_t* name, wchar_t* path, int capacity) {
   UINT len = GetSystemDirectoryW(path, static_cast<UINT>(capacity));
   if (len == 0 || len >= static_cast<UINT>(capacity)) {

@@ -18,5 +18,9 @@ int FindExistingInstallation(wchar_t* folder /* 520 */);
 // The system folder with a final backslash, then name; false when it does not fit.
 bool SystemLibraryPath(const wchar_t* name, wchar_t* path, int capacity);
 
+// A string value below HKEY_LOCAL_MACHINE, bounded and always terminated; false if absent.
+bool ReadMachineString(const wchar_t* subkey, const wchar_t* name, wchar_t* text,
+                       unsigned long capacity);
+
 // A string of the program's string table (empty when missing).
 void LoadResourceString(unsigned id, wchar_t* text, int capacity);

@@ -1,0 +1,30 @@
+// A folder only administrators and SYSTEM can write, for the work an elevated program must
+// not do where users can reach: the settings being prepared, the uninstaller's own copy.
+#pragma once
+
+#include <string>
+
+#include "base/safe_files.h"
+
+class PrivateFolder {
+ public:
+  PrivateFolder() = default;
+  // What is still in it goes with it, unless it is kept.
+  ~PrivateFolder();
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+  // Makes "<Windows folder>\Temp\lg-<16 random hex digits>" with a protected descriptor
+  // (Administrators and SYSTEM only); a name that exists already is never reused.
+  FileStatus Create();
+
+  const GuardedFolder& Folder() const { return folder_; }
+  bool IsOpen() const { return folder_.IsOpen(); }
+
+  // Leaves the folder and its files where they are (they go at the next restart).
+  void Keep() { keep_ = true; }
+
+ private:
+  GuardedFolder folder_;
+  bool keep_ = false;
+};
