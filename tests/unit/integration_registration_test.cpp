@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <set>
 #include <string>
 
@@ -48,6 +49,14 @@ std::wstring Upper(std::wstring text) {
   return text;
 }
 
+std::wstring LocalDate() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t text[16];
+  swprintf(text, 16, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+  return text;
+}
+
 struct Selection {
   int32_t entries[kSelectionCount] = {};
 };
@@ -66,8 +75,10 @@ TEST_F(Integration, WritesTheApplicationEntriesInTheirExactForm) {
   itest::CreateEmptyKey(HKLM, L"SOFTWARE\\RegisteredApplications");
   itest::CreateEmptyKey(HKLM, L"SOFTWARE\\Classes\\Lumagrove\\DefaultIcon");
   Selection none;
+  const std::wstring dayBefore = LocalDate();
   // Blanks after the folder and no final backslash: both are normalised.
   IntegrateWithSystem(0, L"C:\\ut\\reg\\Lumagrove   ", 0, 0, 1, 0, none.entries);
+  const std::wstring dayAfter = LocalDate();
 
   const std::wstring exe = L"C:\\ut\\reg\\Lumagrove\\lg_show64.exe";
   const std::wstring open = L"\"" + exe + L"\" \"%1\"";
@@ -94,6 +105,10 @@ TEST_F(Integration, WritesTheApplicationEntriesInTheirExactForm) {
       {HKLM, kUninstall, L"InstallLocation", L"C:\\ut\\reg\\Lumagrove\\"},
       {HKLM, kUninstall, L"DisplayVersion", L"4.58"},
       {HKLM, kUninstall, L"DisplayIcon", exe + L",0"},
+      {HKLM, kUninstall, L"QuietUninstallString",
+       L"\"C:\\ut\\reg\\Lumagrove\\lgr_uninstall.exe\" /silent"},
+      {HKLM, kUninstall, L"URLInfoAbout", std::wstring(LG_WEB_BASE) + L"/"},
+      {HKLM, kUninstall, L"HelpLink", std::wstring(LG_WEB_BASE) + L"/faq.htm"},
       {HKLM, L"SOFTWARE\\Lumagrove\\shell\\open\\command", nullptr, L"\"" + exe + L"\""},
       {HKLM, L"SOFTWARE\\Lumagrove\\Capabilities", L"ApplicationDescription",
        L"Picture viewer, editor and converter - one of the most popular viewers worldwide"},
@@ -104,7 +119,12 @@ TEST_F(Integration, WritesTheApplicationEntriesInTheirExactForm) {
   EXPECT_TRUE(IsDword(HKLM, kUninstall, L"VersionMajor", 4));
   EXPECT_TRUE(IsDword(HKLM, kUninstall, L"VersionMinor", 58));
   EXPECT_TRUE(IsDword(HKLM, kUninstall, L"EstimatedSize", 7168));
-  EXPECT_EQ(itest::ValueNames(HKLM, kUninstall).size(), 10u);
+  EXPECT_TRUE(IsDword(HKLM, kUninstall, L"NoModify", 1));
+  EXPECT_TRUE(IsDword(HKLM, kUninstall, L"NoRepair", 1));
+  // The day of the run (either side of a midnight during it), as yyyymmdd.
+  EXPECT_TRUE(IsString(HKLM, kUninstall, L"InstallDate", dayBefore) ||
+              IsString(HKLM, kUninstall, L"InstallDate", dayAfter));
+  EXPECT_EQ(itest::ValueNames(HKLM, kUninstall).size(), 16u);
 
   EXPECT_FALSE(itest::KeyExists(HKLM, L"SOFTWARE\\Classes\\Lumagrove\\DefaultIcon"));
   EXPECT_TRUE(itest::ValueNames(HKLM, L"SOFTWARE\\Lumagrove").empty());
