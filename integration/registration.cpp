@@ -139,6 +139,14 @@ void RegisterCapabilities(const wchar_t* viewerExePath) {
 
 }  // namespace
 
+bool ReadRegisteredVersion(wchar_t* version, size_t capacity) {
+  if (capacity == 0) return false;
+  version[0] = L'\0';
+  UniqueKey key = OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_QUERY_VALUE);
+  return key && ReadNamedString(key.get(), kDisplayVersionValue, version,
+                                static_cast<DWORD>(capacity));
+}
+
 bool TargetFolderFits(const wchar_t* targetFolder) {
   wchar_t installFolder[kLongPath];
   return MakeInstallFolder(targetFolder, installFolder) <= kLongestInstallFolder;

@@ -259,3 +259,43 @@ TEST_F(Integration, CapabilityValuesNeedTheirKeyButNothingElseDoes) {
                        L"\"C:\\ut\\nocap\\lg_show64.exe\" \"%1\""));
   EXPECT_TRUE(IsString(HKLM, L"SOFTWARE\\Classes\\.png", nullptr, L"Lumagrove.png"));
 }
+
+TEST_F(Integration, ReadsBackTheRegisteredVersionOnlyAsBoundedText) {
+  wchar_t version[16];
+  EXPECT_FALSE(ReadRegisteredVersion(version, 16));  // no uninstall entry
+  EXPECT_STREQ(version, L"");
+  Selection none;
+  IntegrateWithSystem(0, L"C:\\ut\\version", 0, 0, 0, 0, none.entries);
+  ASSERT_TRUE(ReadRegisteredVersion(version, 16));
+  EXPECT_STREQ(version, L"4.58");
+
+  struct Case {
+    const wchar_t* text;  // null: a REG_DWORD instead of a string
+    bool terminated;      // written with its terminator, as we write strings
+    bool read;
+  };
+  const Case cases[] = {
+      {L"4.60", true, true},
+      {L"123456789012345", true, true},    // 15 characters and the terminator fill 16
+      {L"1234567890123456", true, false},  // one more does not fit and is not cut
+      {L"123456789012345", false, true},   // another writer's text without a terminator
+      {L"1234567890123456", false, false},
+      {L"", true, true},
+      {nullptr, true, false},
+  };
+  for (const Case& c : cases) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExW(HKLM, kUninstall.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    DWORD number = 460;
+    if (c.text)
+      RegSetValueExW(key, L"DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.text),
+                     static_cast<DWORD>((wcslen(c.text) + (c.terminated ? 1 : 0)) * sizeof(wchar_t)));
+    else
+      RegSetValueExW(key, L"DisplayVersion", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                     sizeof(number));
+    RegCloseKey(key);
+    wmemset(version, L'x', 16);
+    EXPECT_EQ(ReadRegisteredVersion(version, 16), c.read) << (c.text ? c.text : L"(dword)");
+    EXPECT_STREQ(version, c.read ? c.text : L"");
+  }
+}
