@@ -13,6 +13,7 @@ constexpr int ExitCodeFor(RunOutcome outcome) {
     case RunOutcome::ExtractionFailed: return 4;
     case RunOutcome::WizardAbandoned: return 5;
     case RunOutcome::FilesLeftOut: return 6;
+    case RunOutcome::NewerVersionInstalled: return 8;
   }
   return 5;
 }

@@ -6,14 +6,45 @@
 #include "app/install_log.h"
 #include "app/options.h"
 #include "base/handles.h"
+#include "base/option_rules.h"
 #include "base/run_log.h"
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
 #include "base/viewer_check.h"
 #include "engine/install_run.h"
+#include "engine/version_rules.h"
+#include "integration/install_paths.h"
+#include "integration/registration.h"
 #include "resources/resource_ids.h"
 #include "wizard/wiz_page.h"
 #include "wizard/wiz_sheet.h"
+#include "wizard/wizard_rules.h"
+
+namespace {
+
+// A newer registered version is not replaced by this one unless /allowdowngrade says so.
+// The refusal goes to the log in a silent run and into a message box before the wizard.
+bool RefuseDowngrade(const wchar_t* commandLine, bool silent) {
+  DeploymentOptions deployment;
+  ReadDeploymentOptions(commandLine, deployment);
+  wchar_t installed[kMaxPath];
+  if (deployment.allowDowngrade || !ReadRegisteredVersion(installed, kMaxPath) ||
+      !IsNewerProductVersion(installed, kVersionMajor, kVersionMinor))
+    return false;
+  wchar_t format[kLongPath];
+  LoadResourceString(IDS_NEWER_VERSION, format, kLongPath);
+  // The registered text is data, never a format: it only fills the placeholder.
+  const wchar_t* args[] = {installed};
+  wchar_t message[kLongPath];
+  FormatTemplateText(format, args, 1, message, kLongPath);
+  if (silent)
+    WriteProblemLog(message);
+  else
+    MessageBoxW(nullptr, message, kSetupTitle, MB_OK | MB_ICONWARNING);
+  return true;
+}
+
+}  // namespace
 
 void SetSilentDefaults(InstallOptions& options) {
   CopyText(options.setupTitle, kMaxPath, kSetupTitle);
@@ -34,12 +65,15 @@ BOOL TheApp::InitInstance() {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   const wchar_t* commandLine = GetCommandLineW();
-  RunOutcome outcome = HasSilentSwitch(commandLine) ? RunSilent(commandLine) : RunWizard();
+  RunOutcome outcome =
+      HasSilentSwitch(commandLine) ? RunSilent(commandLine) : RunWizard(commandLine);
   exitCode = ExitCodeFor(outcome);
   return FALSE;
 }
 
 RunOutcome TheApp::RunSilent(const wchar_t* commandLine) {
+  // Before the viewer check: a refused run has no reason to bother a running viewer.
+  if (RefuseDowngrade(commandLine, true)) return RunOutcome::NewerVersionInstalled;
   if (IsViewerRunning()) {
     wchar_t message[kMaxPath];
     LoadResourceString(IDS_VIEWER_RUNNING, message, kMaxPath);
@@ -54,8 +88,9 @@ RunOutcome TheApp::RunSilent(const wchar_t* commandLine) {
   return outcome;
 }
 
-RunOutcome TheApp::RunWizard() {
+RunOutcome TheApp::RunWizard(const wchar_t* commandLine) {
   if (!wizardSheet_) return RunOutcome::WizardAbandoned;
+  if (RefuseDowngrade(commandLine, false)) return RunOutcome::NewerVersionInstalled;
   CWizPropertySheet& sheet = *wizardSheet_;
   titleLogFont = {};
   int dpi = 96;

@@ -23,7 +23,8 @@ class TheApp : public CWinApp {
  private:
   CWizPropertySheet* wizardSheet_;
 
-  RunOutcome RunWizard();
+  // The wizard reads one option: /allowdowngrade.
+  RunOutcome RunWizard(const wchar_t* commandLine);
   RunOutcome RunSilent(const wchar_t* commandLine);
 };
 

@@ -9,4 +9,5 @@ enum class RunOutcome {
   ExtractionFailed,
   WizardAbandoned,
   FilesLeftOut,  // installed, but files held open elsewhere could not be written
+  NewerVersionInstalled,  // a newer version is registered: nothing installed
 };

@@ -1,5 +1,6 @@
 #include "engine/version_rules.h"
 
+#include <climits>
 #include <cstddef>
 #include <cstdlib>
 
@@ -16,6 +17,17 @@ bool EqualsVestalor(const wchar_t* company) {
     if (c != kName[i]) return false;
   }
   return company[i] == L'\0' && kName[i] == L'\0';
+}
+
+// Decimal digits from text on into value, saturated at INT_MAX; returns the first character
+// after them (text itself when there is no digit).
+const wchar_t* ReadWholeNumber(const wchar_t* text, int& value) {
+  value = 0;
+  for (; *text >= L'0' && *text <= L'9'; ++text) {
+    int digit = *text - L'0';
+    value = value > (INT_MAX - digit) / 10 ? INT_MAX : value * 10 + digit;
+  }
+  return text;
 }
 
 }  // namespace
@@ -47,3 +59,14 @@ bool IconLibraryReplaceable(int installedNumber, const wchar_t* companyName, lon
   return fileSize == kReplaceableSize && EqualsVestalor(companyName);
 }
 
+bool ParseProductVersion(const wchar_t* text, int& major, int& minor) {
+  const wchar_t* point = ReadWholeNumber(text, major);
+  if (point == text || *point != L'.') return false;
+  return ReadWholeNumber(point + 1, minor) != point + 1;
+}
+
+bool IsNewerProductVersion(const wchar_t* text, int major, int minor) {
+  int installedMajor = 0, installedMinor = 0;
+  if (!ParseProductVersion(text, installedMajor, installedMinor)) return false;
+  return installedMajor != major ? installedMajor > major : installedMinor > minor;
+}

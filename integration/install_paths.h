@@ -17,6 +17,7 @@ inline constexpr wchar_t kOpenCommandFormat[] = L"\"%ls\" \"%%1\"";
 inline constexpr wchar_t kBrowseCommandFormat[] = L"\"%ls\" \"%%1\" /thumbs";
 inline constexpr wchar_t kQuotedViewerFormat[] = L"\"%ls\"";
 inline constexpr wchar_t kUninstallStringFormat[] = L"\"%lslgr_uninstall.exe\"";
+inline constexpr wchar_t kQuietUninstallStringFormat[] = L"\"%lslgr_uninstall.exe\" /silent";
 // The folder already ends in a backslash; the second one is what installed links have
 // always pointed to, and the shell reads it as one.
 inline constexpr wchar_t kHelpTargetFormat[] = L"%ls\\help\\lg_show32_deutsch.chm";
@@ -59,6 +60,7 @@ inline constexpr size_t kLongestFolderSuffix = std::max({
     FormatOverhead(kBrowseCommandFormat) + TextLength(kViewerExeName),    // browse command
     FormatOverhead(kViewerIcon0Format) + TextLength(kViewerExeName),      // icon texts
     FormatOverhead(kUninstallStringFormat),                               // UninstallString
+    FormatOverhead(kQuietUninstallStringFormat),                          // QuietUninstallString
     FormatOverhead(kHelpTargetFormat),                                    // help link target
     LongestPayloadPath(),                                                 // unpacked files
 });

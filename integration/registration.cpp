@@ -11,6 +11,7 @@
 #include "integration/install_paths.h"
 #include "integration/registry.h"
 #include "integration/shell_links.h"
+#include "integration/web_pages.h"
 
 namespace {
 
@@ -30,6 +31,12 @@ constexpr wchar_t kDisplayIconValue[] = L"DisplayIcon";
 constexpr wchar_t kVersionMajorValue[] = L"VersionMajor";
 constexpr wchar_t kVersionMinorValue[] = L"VersionMinor";
 constexpr wchar_t kEstimatedSizeValue[] = L"EstimatedSize";
+constexpr wchar_t kQuietUninstallStringValue[] = L"QuietUninstallString";
+constexpr wchar_t kInstallDateValue[] = L"InstallDate";
+constexpr wchar_t kUrlInfoAboutValue[] = L"URLInfoAbout";
+constexpr wchar_t kHelpLinkValue[] = L"HelpLink";
+constexpr wchar_t kNoModifyValue[] = L"NoModify";
+constexpr wchar_t kNoRepairValue[] = L"NoRepair";
 constexpr wchar_t kPublisher[] = L"Vestalor";
 constexpr DWORD kEstimatedSizeKb = 7168;
 
@@ -75,10 +82,17 @@ void WriteUninstallEntry(const InstallStrings& strings) {
   wchar_t displayVersion[16];
   swprintf(displayVersion, 16, L"%d.%d", kVersionMajor, kVersionMinor);
   wchar_t uninstallString[kMaxPath];
+  wchar_t quietUninstallString[kMaxPath];
   wchar_t displayIcon[kMaxPath];
   if (!FormatPath(uninstallString, kUninstallStringFormat, strings.installFolder) ||
+      !FormatPath(quietUninstallString, kQuietUninstallStringFormat, strings.installFolder) ||
       !FormatPath(displayIcon, kViewerIcon0Format, strings.viewerExePath))
     return;
+  // The local date of this run, as the Programs control panel reads it: yyyymmdd.
+  SYSTEMTIME today;
+  GetLocalTime(&today);
+  wchar_t installDate[16];
+  swprintf(installDate, 16, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
 
   const UninstallValue values[] = {
       {kDisplayNameValue, displayName, 0},
@@ -90,6 +104,13 @@ void WriteUninstallEntry(const InstallStrings& strings) {
       {kVersionMajorValue, nullptr, kVersionMajor},
       {kVersionMinorValue, nullptr, kVersionMinor},
       {kEstimatedSizeValue, nullptr, kEstimatedSizeKb},
+      {kQuietUninstallStringValue, quietUninstallString, 0},
+      {kInstallDateValue, installDate, 0},
+      {kUrlInfoAboutValue, kAboutUrl, 0},
+      {kHelpLinkValue, kFaqUrl, 0},
+      // The uninstaller can only remove: no "Change" or "Repair" in the control panel.
+      {kNoModifyValue, nullptr, 1},
+      {kNoRepairValue, nullptr, 1},
   };
   UniqueKey key = OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
   if (!key) return;
@@ -117,6 +138,14 @@ void RegisterCapabilities(const wchar_t* viewerExePath) {
 }
 
 }  // namespace
+
+bool ReadRegisteredVersion(wchar_t* version, size_t capacity) {
+  if (capacity == 0) return false;
+  version[0] = L'\0';
+  UniqueKey key = OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_QUERY_VALUE);
+  return key && ReadNamedString(key.get(), kDisplayVersionValue, version,
+                                static_cast<DWORD>(capacity));
+}
 
 bool TargetFolderFits(const wchar_t* targetFolder) {
   wchar_t installFolder[kLongPath];

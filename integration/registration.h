@@ -1,6 +1,7 @@
 // Registering the installed viewer: links, application keys, uninstall entry, file types.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Keys and values of the application's registration (HKLM, Applications under HKCR).
@@ -21,6 +22,10 @@ void IntegrateWithSystem(int32_t associationMode, const wchar_t* targetFolder,
                          int32_t startMenuShortcuts, int32_t desktopShortcut,
                          int32_t thumbnailsShortcut, int32_t allUsers,
                          const int32_t* associationSelection);
+
+// The DisplayVersion of the uninstall entry as an installation left it; false (and empty)
+// when there is none.
+bool ReadRegisteredVersion(wchar_t* version, size_t capacity);
 
 // Whether every path derived from the folder (blanks trimmed, final backslash) still fits
 // the 260-character buffers of the integration and the payload's longest path.

@@ -10,6 +10,9 @@ bool SetDefaultValue(HKEY root, const wchar_t* subkey, const wchar_t* text);
 // REG_SZ of (characters + 1) * 2 bytes: the terminator is part of the data.
 bool SetNamedString(HKEY key, const wchar_t* name, const wchar_t* text);
 bool SetNamedDword(HKEY key, const wchar_t* name, DWORD number);
+// A string value (REG_SZ or REG_EXPAND_SZ, not expanded) into capacity characters, always
+// terminated; false (and empty) when it is missing, of another type or longer.
+bool ReadNamedString(HKEY key, const wchar_t* name, wchar_t* text, DWORD capacity);
 // Opens root\subkey, creating it and its missing parents; empty on failure.
 UniqueKey CreateKey(HKEY root, const wchar_t* subkey);
 // Opens an existing key only; empty when it is missing or access is refused.

@@ -12,6 +12,7 @@
 #define IDS_VIEWER_RUNNING 10
 #define IDS_CANNOT_CREATE_FOLDER 11
 #define IDS_FILES_LEFT_OUT 12         // our own: files skipped during extraction
+#define IDS_NEWER_VERSION 13          // our own: a newer version is installed; "%s" its text
 
 #define IDD_WELCOME 101
 #define IDD_ASSOCIATIONS 104

@@ -12,6 +12,7 @@
 #include "controls/hyperlink.h"
 #include "framework/message_map.h"
 #include "framework/property_sheet.h"
+#include "integration/web_pages.h"
 
 // Page indices of the sheet, in the order start-up adds them.
 constexpr int kWelcomePage = 0;
@@ -19,10 +20,6 @@ constexpr int kWhatsNewPage = 1;
 constexpr int kAssociationsPage = 2;
 constexpr int kReadyPage = 3;
 constexpr int kFinishPage = 4;
-
-// The addresses of the vendor's licence and FAQ pages.
-inline constexpr wchar_t kLicenceUrl[] = LG_WEB_BASE L"/eula.htm";
-inline constexpr wchar_t kFaqUrl[] = LG_WEB_BASE L"/faq.htm";
 
 class CWizPropertySheet : public CPropertySheet {
  public:

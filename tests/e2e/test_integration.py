@@ -1,5 +1,6 @@
 """System integration of full silent runs under Wine: every registry entry and link of an
 installation, read back from the saved hives and through IShellLinkW."""
+import time
 import unittest
 import zipfile
 
@@ -28,6 +29,7 @@ VERB = "Durchsuchen mit &Lumagrove"
 UNINSTALL = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumagrove64"
 FILE_EXTS = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\."
 SHELL_FOLDERS = r"Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders"
+WEB_BASE = "https://www.example.com"  # the build's default LG_WEB_BASE
 # Keys Wine itself rewrites when a prefix starts (devices, time zone, locale, fonts).
 WINE_NOISE = ("machine:system\\", "user:control panel\\international", "user:software\\wine")
 
@@ -61,7 +63,8 @@ def key(hive, path):
     return f"{hive}:{path.lower()}"
 
 
-def expected_entries(folder, selected_rows, windows10, registered_applications, thumbnails):
+def expected_entries(folder, selected_rows, windows10, registered_applications, thumbnails,
+                     install_date):
     """The values an installation into folder leaves: {(hive:key, name): (type, data)}."""
     exe = folder + "lg_show64.exe"
     open_command = f'"{exe}" "%1"'
@@ -82,7 +85,11 @@ def expected_entries(folder, selected_rows, windows10, registered_applications, 
                  "publisher": sz("Vestalor"), "installlocation": sz(folder),
                  "displayversion": sz("4.58"), "displayicon": sz(exe + ",0"),
                  "versionmajor": ("REG_DWORD", 4), "versionminor": ("REG_DWORD", 58),
-                 "estimatedsize": ("REG_DWORD", 7168)}
+                 "estimatedsize": ("REG_DWORD", 7168),
+                 "quietuninstallstring": sz(f'"{folder}lgr_uninstall.exe" /silent'),
+                 "installdate": sz(install_date), "urlinfoabout": sz(WEB_BASE + "/"),
+                 "helplink": sz(WEB_BASE + "/faq.htm"),
+                 "nomodify": ("REG_DWORD", 1), "norepair": ("REG_DWORD", 1)}
     values.update({(m(UNINSTALL), n): v for n, v in uninstall.items()})
     values[(m(r"Software\Lumagrove\shell\open\command"), "")] = sz(f'"{exe}"')
     values[(m(r"Software\Lumagrove\Capabilities"), "applicationdescription")] = sz(
@@ -162,9 +169,17 @@ class Run:
     prefix is still up, which saves a Wine start) and every registry value."""
 
     def __init__(self, prefix, folders, arguments, start_folder=r"C:\start"):
+        self.dates = {time.strftime("%Y%m%d")}  # Wine's local date is the host's
         self.code = prefix.setup(arguments, start_folder)
+        self.dates.add(time.strftime("%Y%m%d"))
         self.links = prefix.links(*folders.all)
         self.values = snapshot(prefix)
+
+    def install_date(self):
+        """The uninstall entry's InstallDate, which must be the day of the run."""
+        kind, date = self.values[(key("machine", UNINSTALL), "installdate")]
+        assert kind == "REG_SZ" and date in self.dates, (kind, date, self.dates)
+        return date
 
 
 class IntegrationTestCase(unittest.TestCase):
@@ -216,7 +231,8 @@ class FullInstallationOnWindows7(IntegrationTestCase):
 
     def test_registry_holds_exactly_the_integration_entries(self):
         expected = expected_entries(self.FOLDER, set(range(len(ROWS))), windows10=False,
-                                    registered_applications=True, thumbnails=True)
+                                    registered_applications=True, thumbnails=True,
+                                    install_date=self.first.install_date())
         self.assertEqual(len([k for k in expected if "fileassociations" in k[0]]), 84)
         self.assertEntries(changes(self.before, self.first.values), expected)
 
@@ -254,7 +270,8 @@ class AssociationModesOnWindows10(IntegrationTestCase):
     def test_without_assoc_no_user_choice_and_no_appx_value(self):
         self.assertEqual(self.plain.code, 0)
         expected = expected_entries(self.FOLDER, set(), windows10=True,
-                                    registered_applications=False, thumbnails=False)
+                                    registered_applications=False, thumbnails=False,
+                                    install_date=self.plain.install_date())
         self.assertEntries(changes(self.before, self.plain.values), expected)
 
     def test_windows10_group_has_no_uninstall_link(self):
@@ -274,7 +291,8 @@ class AssociationModesOnWindows10(IntegrationTestCase):
     def test_image_types_take_over_with_appx_values(self):
         found = changes(self.before, self.shared.values)
         expected = expected_entries(self.FOLDER, set(range(IMAGE_ROWS)), windows10=True,
-                                    registered_applications=False, thumbnails=True)
+                                    registered_applications=False, thumbnails=True,
+                                    install_date=self.shared.install_date())
         self.assertEntries(found, expected)
         self.assertIn((key("user", FILE_EXTS + "jpeg\\UserChoice"), "progid"), found)
         self.assertNotIn((key("user", FILE_EXTS + "avi\\UserChoice"), "progid"), found)
@@ -289,9 +307,11 @@ class TargetFolderLength(unittest.TestCase):
         with zipfile.ZipFile(lgwine.BUILD_DIR / "lumagrove-payload.zip") as archive:
             cls.longest_entry = max(len(name) for name in archive.namelist())
         # What must fit 259 characters after the folder (with its backslash): the browse
-        # command ("<folder>lg_show64.exe" in quotes, ' "%1" /thumbs'), the help link's
+        # command ("<folder>lg_show64.exe" in quotes, ' "%1" /thumbs'), the quiet uninstall
+        # string ("<folder>lgr_uninstall.exe" in quotes, " /silent"), the help link's
         # target (an extra backslash, "help\lg_show32_deutsch.chm") and the unpacked files.
         tail = max(len("lg_show64.exe") + 2 + len(' "%1" /thumbs'),
+                   len("lgr_uninstall.exe") + 2 + len(" /silent"),
                    1 + len("help\\lg_show32_deutsch.chm"), cls.longest_entry)
         cls.limit = 259 - tail  # characters of the folder, final backslash included
 
@@ -326,6 +346,8 @@ class TargetFolderLength(unittest.TestCase):
         exe = folder + "\\lg_show64.exe"
         command = key("machine", f"Software\\Classes\\Directory\\shell\\{VERB}\\command")
         self.assertEqual(run.values[(command, "")], ("REG_SZ", f'"{exe}" "%1" /thumbs'))
+        self.assertEqual(run.values[(uninstall, "quietuninstallstring")],
+                         ("REG_SZ", f'"{folder}\\lgr_uninstall.exe" /silent'))
         self.assertTrue(self.prefix.host(exe).exists())
         with zipfile.ZipFile(lgwine.BUILD_DIR / "lumagrove-payload.zip") as archive:
             longest = max(archive.namelist(), key=len)

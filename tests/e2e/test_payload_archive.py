@@ -341,12 +341,21 @@ class ProgramFilesTest(unittest.TestCase):
                 self.assertEqual(foreign, set())
 
     def test_every_file_says_4_58_from_vestalor(self):
+        # The uninstaller carries the setup's block (4.58.0.0 in German and English), every
+        # other file the payload's, which the setup's icon-library rule reads as 4.58.
         for name, pe in self.pe.items():
             with self.subTest(name):
                 text, strings, translations = read_version(pe)
-                self.assertEqual(text, "4.58")
-                self.assertEqual(strings["040904E4"]["CompanyName"], "Vestalor")
-                self.assertIn((0x0409, 1252), translations)
+                if name == "lgr_uninstall.exe":
+                    self.assertEqual(sorted(strings), ["040704B0", "040904B0"])
+                    self.assertEqual(translations, [(0x0407, 1200), (0x0409, 1200)])
+                    block = strings["040904B0"]
+                    self.assertEqual(block["FileVersion"], "4.58.0.0")
+                else:
+                    self.assertEqual(text, "4.58")
+                    block = strings["040904E4"]
+                    self.assertIn((0x0409, 1252), translations)
+                self.assertEqual(block["CompanyName"], "Vestalor")
 
     def test_icon_library_is_resources_only_with_the_viewer_icons(self):
         pe = self.pe["Plugins/Icons.dll"]

@@ -60,6 +60,7 @@ TEST(TargetFolderFits, LimitIsTheTightestOfTheDerivedPaths) {
       Formatted(kBrowseCommandFormat, exe),
       Formatted(kViewerIcon0Format, exe),
       Formatted(kUninstallStringFormat, folder),
+      Formatted(kQuietUninstallStringFormat, folder),
       Formatted(kHelpTargetFormat, folder),
       folder.size() + LongestPayloadPath(),
   };
@@ -67,6 +68,9 @@ TEST(TargetFolderFits, LimitIsTheTightestOfTheDerivedPaths) {
   for (size_t n : lengths) longest = n > longest ? n : longest;
   EXPECT_EQ(longest, static_cast<size_t>(kMaxPath - 1));
   EXPECT_EQ(Formatted(kBrowseCommandFormat, exe), exe.size() + 15);  // "..." "%1" /thumbs
+  // The README gives this figure. It follows the payload's longest entry (34 characters),
+  // which is longer than every command and value derived from the folder.
+  EXPECT_EQ(kLongestInstallFolder, 225u);
 
   InstallStrings strings;
   ASSERT_TRUE(BuildInstallStrings(folder.c_str(), strings));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <set>
 #include <string>
 
@@ -48,6 +49,14 @@ std::wstring Upper(std::wstring text) {
   return text;
 }
 
+std::wstring LocalDate() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t text[16];
+  swprintf(text, 16, L"%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+  return text;
+}
+
 struct Selection {
   int32_t entries[kSelectionCount] = {};
 };
@@ -66,8 +75,10 @@ TEST_F(Integration, WritesTheApplicationEntriesInTheirExactForm) {
   itest::CreateEmptyKey(HKLM, L"SOFTWARE\\RegisteredApplications");
   itest::CreateEmptyKey(HKLM, L"SOFTWARE\\Classes\\Lumagrove\\DefaultIcon");
   Selection none;
+  const std::wstring dayBefore = LocalDate();
   // Blanks after the folder and no final backslash: both are normalised.
   IntegrateWithSystem(0, L"C:\\ut\\reg\\Lumagrove   ", 0, 0, 1, 0, none.entries);
+  const std::wstring dayAfter = LocalDate();
 
   const std::wstring exe = L"C:\\ut\\reg\\Lumagrove\\lg_show64.exe";
   const std::wstring open = L"\"" + exe + L"\" \"%1\"";
@@ -94,6 +105,10 @@ TEST_F(Integration, WritesTheApplicationEntriesInTheirExactForm) {
       {HKLM, kUninstall, L"InstallLocation", L"C:\\ut\\reg\\Lumagrove\\"},
       {HKLM, kUninstall, L"DisplayVersion", L"4.58"},
       {HKLM, kUninstall, L"DisplayIcon", exe + L",0"},
+      {HKLM, kUninstall, L"QuietUninstallString",
+       L"\"C:\\ut\\reg\\Lumagrove\\lgr_uninstall.exe\" /silent"},
+      {HKLM, kUninstall, L"URLInfoAbout", std::wstring(LG_WEB_BASE) + L"/"},
+      {HKLM, kUninstall, L"HelpLink", std::wstring(LG_WEB_BASE) + L"/faq.htm"},
       {HKLM, L"SOFTWARE\\Lumagrove\\shell\\open\\command", nullptr, L"\"" + exe + L"\""},
       {HKLM, L"SOFTWARE\\Lumagrove\\Capabilities", L"ApplicationDescription",
        L"Picture viewer, editor and converter - one of the most popular viewers worldwide"},
@@ -104,7 +119,12 @@ TEST_F(Integration, WritesTheApplicationEntriesInTheirExactForm) {
   EXPECT_TRUE(IsDword(HKLM, kUninstall, L"VersionMajor", 4));
   EXPECT_TRUE(IsDword(HKLM, kUninstall, L"VersionMinor", 58));
   EXPECT_TRUE(IsDword(HKLM, kUninstall, L"EstimatedSize", 7168));
-  EXPECT_EQ(itest::ValueNames(HKLM, kUninstall).size(), 10u);
+  EXPECT_TRUE(IsDword(HKLM, kUninstall, L"NoModify", 1));
+  EXPECT_TRUE(IsDword(HKLM, kUninstall, L"NoRepair", 1));
+  // The day of the run (either side of a midnight during it), as yyyymmdd.
+  EXPECT_TRUE(IsString(HKLM, kUninstall, L"InstallDate", dayBefore) ||
+              IsString(HKLM, kUninstall, L"InstallDate", dayAfter));
+  EXPECT_EQ(itest::ValueNames(HKLM, kUninstall).size(), 16u);
 
   EXPECT_FALSE(itest::KeyExists(HKLM, L"SOFTWARE\\Classes\\Lumagrove\\DefaultIcon"));
   EXPECT_TRUE(itest::ValueNames(HKLM, L"SOFTWARE\\Lumagrove").empty());
@@ -238,4 +258,44 @@ TEST_F(Integration, CapabilityValuesNeedTheirKeyButNothingElseDoes) {
   EXPECT_TRUE(IsString(HKLM, L"SOFTWARE\\Classes\\Lumagrove.gif\\shell\\open\\command", nullptr,
                        L"\"C:\\ut\\nocap\\lg_show64.exe\" \"%1\""));
   EXPECT_TRUE(IsString(HKLM, L"SOFTWARE\\Classes\\.png", nullptr, L"Lumagrove.png"));
+}
+
+TEST_F(Integration, ReadsBackTheRegisteredVersionOnlyAsBoundedText) {
+  wchar_t version[16];
+  EXPECT_FALSE(ReadRegisteredVersion(version, 16));  // no uninstall entry
+  EXPECT_STREQ(version, L"");
+  Selection none;
+  IntegrateWithSystem(0, L"C:\\ut\\version", 0, 0, 0, 0, none.entries);
+  ASSERT_TRUE(ReadRegisteredVersion(version, 16));
+  EXPECT_STREQ(version, L"4.58");
+
+  struct Case {
+    const wchar_t* text;  // null: a REG_DWORD instead of a string
+    bool terminated;      // written with its terminator, as we write strings
+    bool read;
+  };
+  const Case cases[] = {
+      {L"4.60", true, true},
+      {L"123456789012345", true, true},    // 15 characters and the terminator fill 16
+      {L"1234567890123456", true, false},  // one more does not fit and is not cut
+      {L"123456789012345", false, true},   // another writer's text without a terminator
+      {L"1234567890123456", false, false},
+      {L"", true, true},
+      {nullptr, true, false},
+  };
+  for (const Case& c : cases) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExW(HKLM, kUninstall.c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    DWORD number = 460;
+    if (c.text)
+      RegSetValueExW(key, L"DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.text),
+                     static_cast<DWORD>((wcslen(c.text) + (c.terminated ? 1 : 0)) * sizeof(wchar_t)));
+    else
+      RegSetValueExW(key, L"DisplayVersion", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                     sizeof(number));
+    RegCloseKey(key);
+    wmemset(version, L'x', 16);
+    EXPECT_EQ(ReadRegisteredVersion(version, 16), c.read) << (c.text ? c.text : L"(dword)");
+    EXPECT_STREQ(version, c.read ? c.text : L"");
+  }
 }

@@ -71,6 +71,15 @@ std::wstring FixturePath(const std::wstring& name) {
   return path;
 }
 
+std::wstring BuiltFilePath(const wchar_t* variable) {
+  wchar_t unixPath[MAX_PATH] = {};
+  if (GetEnvironmentVariableW(variable, unixPath, MAX_PATH) == 0) return L"";
+  std::wstring path = std::wstring(L"Z:") + unixPath;
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  return path;
+}
+
 bool CopyFileTo(const std::wstring& from, const std::wstring& to) {
   return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 }

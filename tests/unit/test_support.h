@@ -39,6 +39,8 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 // A file the build made for the tests (test-fixtures/ in the build tree).
 std::wstring FixturePath(const std::wstring& name);
+// A file the build made, named by a host path in the environment variable (empty: unset).
+std::wstring BuiltFilePath(const wchar_t* variable);
 // Copies a file, replacing the target.
 bool CopyFileTo(const std::wstring& from, const std::wstring& to);
 bool FolderExists(const std::wstring& path);
