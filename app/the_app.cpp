@@ -1,7 +1,5 @@
 #include "app/the_app.h"
 
-#include <commctrl.h>
-
 #include "app/exit_codes.h"
 #include "app/install_log.h"
 #include "app/options.h"
@@ -11,6 +9,7 @@
 #include "base/text_rules.h"
 #include "base/viewer_check.h"
 #include "engine/install_run.h"
+#include "framework/common_controls.h"
 #include "resources/resource_ids.h"
 #include "wizard/wiz_page.h"
 #include "wizard/wiz_sheet.h"
@@ -29,10 +28,9 @@ void SetSilentDefaults(InstallOptions& options) {
 }
 
 BOOL TheApp::InitInstance() {
-  HardenDllSearchPath();
   SetProblemLogWriter(WriteInstallLog);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
+  comctl::InitCommonControlsEx(&controls);
   const wchar_t* commandLine = GetCommandLineW();
   RunOutcome outcome = HasSilentSwitch(commandLine) ? RunSilent(commandLine) : RunWizard();
   exitCode = ExitCodeFor(outcome);
