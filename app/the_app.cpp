@@ -1,7 +1,5 @@
 #include "app/the_app.h"
 
-#include <commctrl.h>
-
 #include "app/exit_codes.h"
 #include "app/install_log.h"
 #include "app/options.h"
@@ -13,6 +11,7 @@
 #include "base/viewer_check.h"
 #include "engine/install_run.h"
 #include "engine/version_rules.h"
+#include "framework/common_controls.h"
 #include "integration/install_paths.h"
 #include "integration/registration.h"
 #include "resources/resource_ids.h"
@@ -60,10 +59,9 @@ void SetSilentDefaults(InstallOptions& options) {
 }
 
 BOOL TheApp::InitInstance() {
-  HardenDllSearchPath();
   SetProblemLogWriter(WriteInstallLog);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
+  comctl::InitCommonControlsEx(&controls);
   const wchar_t* commandLine = GetCommandLineW();
   RunOutcome outcome =
       HasSilentSwitch(commandLine) ? RunSilent(commandLine) : RunWizard(commandLine);

@@ -1,9 +1,8 @@
 // Building and running the wizard sheet, the active-page query and the sheet's subclass.
 #include "framework/property_sheet.h"
 
-#include <commctrl.h>
-
 #include "base/text_rules.h"
+#include "framework/common_controls.h"
 #include "framework/property_page.h"
 
 namespace {
@@ -68,18 +67,18 @@ INT_PTR CPropertySheet::DoModal() {
   header.nPages = static_cast<UINT>(pageCount_);
   header.nStartPage = startPage_;
   header.ppsp = pages;
-  INT_PTR result = PropertySheetW(&header);
+  INT_PTR result = comctl::PropertySheetW(&header);
   activating_ = nullptr;
   return result;
 }
 
 BOOL CPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
-  DefSubclassProc(hwnd_, WM_COMMAND, wParam, lParam);
+  comctl::DefSubclassProc(hwnd_, WM_COMMAND, wParam, lParam);
   return TRUE;
 }
 
 void CPropertySheet::OnSysCommand(UINT command, LPARAM lParam) {
-  DefSubclassProc(hwnd_, WM_SYSCOMMAND, command, lParam);
+  comctl::DefSubclassProc(hwnd_, WM_SYSCOMMAND, command, lParam);
 }
 
 bool CPropertySheet::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -110,12 +109,13 @@ CPropertySheet::Activation::~Activation() {
 void CPropertySheet::AttachWindow(HWND sheetWindow) {
   if (hwnd_ || !sheetWindow) return;
   hwnd_ = sheetWindow;
-  SetWindowSubclass(sheetWindow, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  comctl::SetWindowSubclass(sheetWindow, SubclassProc, kSubclassId,
+                            reinterpret_cast<DWORD_PTR>(this));
   OnInitDialog();
 }
 
 void CPropertySheet::Detach() {
-  if (hwnd_) RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+  if (hwnd_) comctl::RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
   hwnd_ = nullptr;
 }
 
@@ -124,9 +124,9 @@ LRESULT CALLBACK CPropertySheet::SubclassProc(HWND window, UINT message, WPARAM 
   CPropertySheet* self = reinterpret_cast<CPropertySheet*>(reference);
   if (message == WM_NCDESTROY) {
     self->Detach();
-    return DefSubclassProc(window, message, wParam, lParam);
+    return comctl::DefSubclassProc(window, message, wParam, lParam);
   }
   LRESULT result = 0;
   if (self->OnMessage(message, wParam, lParam, result)) return result;
-  return DefSubclassProc(window, message, wParam, lParam);
+  return comctl::DefSubclassProc(window, message, wParam, lParam);
 }

@@ -1,8 +1,7 @@
 // Subclassing of one control for the custom labels, and the reflection of notifications.
 #include "framework/static_control.h"
 
-#include <commctrl.h>
-
+#include "framework/common_controls.h"
 #include "framework/message_map.h"
 
 namespace {
@@ -15,7 +14,8 @@ bool CStatic::SubclassWindow(HWND control) {
   if (hwnd_ || !control) return false;
   hwnd_ = control;
   PreSubclassWindow();
-  if (!SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+  if (!comctl::SetWindowSubclass(control, SubclassProc, kSubclassId,
+                                 reinterpret_cast<DWORD_PTR>(this))) {
     hwnd_ = nullptr;
     return false;
   }
@@ -27,11 +27,11 @@ BOOL CStatic::DestroyWindow() { return hwnd_ ? ::DestroyWindow(hwnd_) : FALSE; }
 bool CStatic::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 LRESULT CStatic::Default() {
-  return DefSubclassProc(hwnd_, currentMessage_, currentWParam_, currentLParam_);
+  return comctl::DefSubclassProc(hwnd_, currentMessage_, currentWParam_, currentLParam_);
 }
 
 void CStatic::Detach() {
-  if (hwnd_) RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+  if (hwnd_) comctl::RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
   hwnd_ = nullptr;
 }
 
@@ -45,7 +45,7 @@ LRESULT CALLBACK CStatic::SubclassProc(HWND window, UINT message, WPARAM wParam,
   CStatic* self = reinterpret_cast<CStatic*>(reference);
   if (message == WM_NCDESTROY) {
     self->Detach();
-    return DefSubclassProc(window, message, wParam, lParam);
+    return comctl::DefSubclassProc(window, message, wParam, lParam);
   }
   // Keep the outer message when a handler's own calls re-enter the procedure.
   UINT savedMessage = self->currentMessage_;
@@ -62,5 +62,5 @@ LRESULT CALLBACK CStatic::SubclassProc(HWND window, UINT message, WPARAM wParam,
   if (handled) return result;
   // Reflected notifications that the control does not want go nowhere.
   if (message >= kReflectBase && message < kReflectBase + 0x400) return 0;
-  return DefSubclassProc(window, message, wParam, lParam);
+  return comctl::DefSubclassProc(window, message, wParam, lParam);
 }

@@ -3,6 +3,7 @@
 
 #include <cwchar>
 
+#include "base/system_helpers.h"
 #include "base/text_rules.h"
 #include "base/viewer_check.h"
 #include "integration/install_paths.h"
@@ -112,6 +113,9 @@ UninstallOutcome Uninstall(Context& context) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
+  // Elevated, and perhaps started from a folder a user may write: before anything else,
+  // libraries loaded by name come from the system folder only.
+  HardenDllSearchPath();
   Context context;
   context.silent = WantsSilentRemoval(arguments);
   return UninstallExitCode(Uninstall(context));
