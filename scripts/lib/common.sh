@@ -45,11 +45,31 @@ lg_fetch_minizip() {
   [[ -f "$src/unzip.c" && -f "$src/iowin32.c" ]]
 }
 
+# The signing settings as CMake options, from the environment of this run: each one is
+# passed, also when empty, so that the cache never keeps a certificate the environment no
+# longer names. Files are made absolute: CMake runs elsewhere.
+lg_signing_options() {
+  local var value
+  for var in LG_SIGN_PKCS12 LG_SIGN_CERT LG_SIGN_KEY LG_SIGN_PASSWORD_FILE; do
+    value=${!var:-}
+    if [[ -n "$value" ]]; then
+      [[ -f "$value" ]] || { lg_log "$var: no file $value"; return 1; }
+      value=$(realpath "$value")
+    fi
+    printf '%s\n' "-D$var=$value"
+  done
+  printf '%s\n' "-DLG_SIGN_TIMESTAMP_URL=${LG_SIGN_TIMESTAMP_URL:-}"
+}
+
 lg_configure_and_build() {
   lg_fetch_minizip "$LG_BUILD_DIR/_deps"
+  local signing
+  signing=$(lg_signing_options)
+  local -a signing_options
+  mapfile -t signing_options <<<"$signing"
   cmake -S "$LG_ROOT" -B "$LG_BUILD_DIR" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$LG_ROOT/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
-    -DLG_MINIZIP_DIR="$LG_BUILD_DIR/_deps/minizip" >/dev/null
+    -DLG_MINIZIP_DIR="$LG_BUILD_DIR/_deps/minizip" "${signing_options[@]}" >/dev/null
   cmake --build "$LG_BUILD_DIR" -j "$(nproc)"
 }
