@@ -59,7 +59,6 @@ void SetSilentDefaults(InstallOptions& options) {
 }
 
 BOOL TheApp::InitInstance() {
-  SetProblemLogWriter(WriteInstallLog);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
   comctl::InitCommonControlsEx(&controls);
   const wchar_t* commandLine = GetCommandLineW();
@@ -70,6 +69,8 @@ BOOL TheApp::InitInstance() {
 }
 
 RunOutcome TheApp::RunSilent(const wchar_t* commandLine) {
+  // Only a silent run keeps a log; the wizard says what matters in its own windows.
+  SetProblemLogWriter(WriteInstallLog);
   // Before the viewer check: a refused run has no reason to bother a running viewer.
   if (RefuseDowngrade(commandLine, true)) return RunOutcome::NewerVersionInstalled;
   if (IsViewerRunning()) {

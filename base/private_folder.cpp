@@ -55,8 +55,12 @@ FileStatus PrivateFolder::Create() {
   return FileStatus::Failed;
 }
 
-PrivateFolder::~PrivateFolder() {
-  if (!folder_.IsOpen() || keep_) return;
+FileStatus PrivateFolder::Remove() {
+  if (!folder_.IsOpen()) return FileStatus::Missing;
   DeleteContents(folder_);
-  RemoveGuardedFolder(folder_);
+  return RemoveGuardedFolder(folder_);
+}
+
+PrivateFolder::~PrivateFolder() {
+  if (!keep_) Remove();
 }

@@ -24,6 +24,10 @@ class PrivateFolder {
   // Leaves the folder and its files where they are (they go at the next restart).
   void Keep() { keep_ = true; }
 
+  // Removes the folder with its files now, giving up the guard; Failed when something in
+  // it cannot go yet (a file marked for deletion that is still open), and it stays.
+  FileStatus Remove();
+
  private:
   GuardedFolder folder_;
   bool keep_ = false;

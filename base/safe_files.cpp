@@ -384,6 +384,32 @@ FileStatus DeleteGuardedFile(const GuardedFolder& folder, const wchar_t* name) {
   return DeleteOpenFile(file.get()) ? FileStatus::Done : StatusFromLastError();
 }
 
+FileStatus MoveGuardedFile(const GuardedFolder& from, const wchar_t* name, const GuardedFolder& to,
+                           const wchar_t* newName) {
+  if (!from.IsOpen() || !to.IsOpen() || !IsPlainFileName(name) || !IsPlainFileName(newName))
+    return FileStatus::Failed;
+  std::wstring apiPath = ApiPath(from.PathOf(name));
+  UniqueHandle file(CreateFileW(apiPath.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, kNoFollow, nullptr));
+  if (!file) return StatusFromLastError();
+  // Like a delete, a move takes a name away and leaves any other name's content alone.
+  FileStatus status = CheckOpenedFile(file.get(), apiPath, from, name, false);
+  if (status != FileStatus::Done) return status;
+  std::wstring target = NtPath(to.PathOf(newName));
+  size_t bytes = sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t);
+  std::vector<unsigned char> buffer(bytes, 0);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = FALSE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  wmemcpy(rename->FileName, target.c_str(), target.size());
+  if (!SetFileInformationByHandle(file.get(), FileRenameInfo, rename, static_cast<DWORD>(bytes)))
+    return StatusFromLastError();
+  return IsPathOf(FinalPathOf(file.get()), to.FinalPath(), AsStored(newName)) ? FileStatus::Done
+                                                                              : FileStatus::Outside;
+}
+
 FileStatus RemoveGuardedFolder(GuardedFolder& folder) {
   if (!folder.IsOpen()) return FileStatus::Failed;
   std::wstring apiPath = ApiPath(folder.Path());

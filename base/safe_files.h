@@ -11,6 +11,7 @@
 //   ReadWholeFile       the bytes of a file that is neither a link nor a hard link
 //   OpenAppendFile      a log file, appended to
 //   DeleteGuardedFile   a file deleted through the handle that was checked
+//   MoveGuardedFile     a file moved from one guarded folder into another by that handle
 //   RemoveGuardedFolder an empty folder removed the same way
 #pragma once
 
@@ -103,6 +104,12 @@ FileStatus OpenAppendFile(const GuardedFolder& folder, const wchar_t* name, Uniq
 // Deletes the file name through the handle whose place was checked. Missing when there is
 // nothing to delete; Link and Outside leave it alone.
 FileStatus DeleteGuardedFile(const GuardedFolder& folder, const wchar_t* name);
+
+// Moves the file name into the folder to as newName through the handle whose place was
+// checked; a file of that name there is never replaced. Link and Outside leave it alone;
+// across volumes it fails (Failed, GetLastError ERROR_NOT_SAME_DEVICE).
+FileStatus MoveGuardedFile(const GuardedFolder& from, const wchar_t* name, const GuardedFolder& to,
+                           const wchar_t* newName);
 
 // Removes the folder when it is empty; the guard is given up either way. Failed when it
 // holds anything or cannot be removed.

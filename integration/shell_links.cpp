@@ -1,14 +1,17 @@
-// Writing the viewer's shell links through the ShellLink class.
+// Writing the viewer's shell links: made in memory by the ShellLink class and placed in
+// guarded folders, since the start menu and the desktop are the user's to change.
 #include "integration/shell_links.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
 #include <cwchar>
+#include <string>
 
-#include "base/folder_tree.h"
 #include "base/handles.h"
+#include "base/run_log.h"
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
 #include "integration/install_paths.h"
@@ -21,6 +24,7 @@ constexpr wchar_t kOldViewerLinkFormat[] = L"%lsLumagrove 64 %ls.lnk";
 constexpr const wchar_t* kOldViewerVersions[] = {L"4.57", L"4.56"};
 constexpr wchar_t kDesktopViewerDescription[] = L"Lumagrove 64 - Bildbetrachter";
 constexpr wchar_t kDesktopThumbnailsDescription[] = L"Lumagrove - Thumbnails";
+constexpr ULONGLONG kMaxLinkBytes = 64 * 1024;
 
 struct ItemIdList {
   LPITEMIDLIST pidl = nullptr;
@@ -35,23 +39,64 @@ bool JoinPath(wchar_t* path, const wchar_t* folder, const wchar_t* name) {
   return AppendText(path, kMaxPath, name);
 }
 
-void CreateFolderLink(const wchar_t* folder, const wchar_t* name, const wchar_t* target,
-                      const wchar_t* arguments, const wchar_t* iconPath, int iconIndex,
-                      const wchar_t* description) {
-  wchar_t linkPath[kMaxPath];
-  if (!JoinPath(linkPath, folder, name)) return;
-  CreateShellLink(linkPath, target, arguments, iconPath, iconIndex, description);
+// "<path>: <reason>" in the problem log.
+void LogProblem(const wchar_t* path, FileStatus status) {
+  std::wstring text = path;
+  if (text.size() > 3 && text.back() == L'\\') text.pop_back();
+  text += L": ";
+  text += FileStatusText(status);
+  WriteProblemLog(text.c_str());
 }
 
-void RemoveOldViewerLinks(const wchar_t* groupFolder) {
+// The whole stream, from its start to where the writer left it.
+bool ReadStream(IStream* stream, std::string& bytes) {
+  LARGE_INTEGER zero = {};
+  ULARGE_INTEGER end = {};
+  if (FAILED(stream->Seek(zero, STREAM_SEEK_CUR, &end)) || end.QuadPart == 0 ||
+      end.QuadPart > kMaxLinkBytes || FAILED(stream->Seek(zero, STREAM_SEEK_SET, nullptr)))
+    return false;
+  bytes.resize(static_cast<size_t>(end.QuadPart));
+  ULONG got = 0;
+  if (FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &got)) ||
+      got != bytes.size()) {
+    bytes.clear();
+    return false;
+  }
+  return true;
+}
+
+// One link of a folder; folderAsNamed is the folder's path before any redirection, which
+// the 260-character rule counts. A link whose path would not fit is skipped.
+void WriteFolderLink(const GuardedFolder& folder, const wchar_t* folderAsNamed,
+                     const wchar_t* name, const ShellLinkFields& fields) {
+  wchar_t linkPath[kMaxPath];
+  if (!JoinPath(linkPath, folderAsNamed, name)) return;
+  FileStatus status = WriteShellLink(folder, name, fields);
+  if (status != FileStatus::Done) LogProblem(linkPath, status);
+}
+
+void RemoveOldViewerLinks(const GuardedFolder& group, const wchar_t* groupFolder) {
   for (const wchar_t* version : kOldViewerVersions) {
     wchar_t path[kMaxPath];
     if (TextLength(groupFolder) + TextLength(version) + FormatOverhead(kOldViewerLinkFormat) >=
         kMaxPath)
       continue;
     swprintf(path, kMaxPath, kOldViewerLinkFormat, groupFolder, version);
-    DeleteFileW(path);
+    FileStatus status = DeleteGuardedFile(group, path + TextLength(groupFolder));
+    if (status != FileStatus::Done && status != FileStatus::Missing) LogProblem(path, status);
   }
+}
+
+void WriteDesktopLink(int32_t allUsers, const wchar_t* name, const ShellLinkFields& fields) {
+  wchar_t folder[kMaxPath];
+  GetDesktopFolder(allUsers, folder);
+  GuardedFolder desktop;
+  FileStatus status = GuardedFolder::OpenResolved(folder, desktop);
+  if (status != FileStatus::Done) {
+    LogProblem(folder, status);
+    return;
+  }
+  WriteFolderLink(desktop, folder, name, fields);
 }
 
 }  // namespace
@@ -68,20 +113,31 @@ void GetSpecialFolder(int csidl, wchar_t* folder) {
   AppendBackslash(folder, kMaxPath);
 }
 
-bool CreateShellLink(const wchar_t* linkPath, const wchar_t* target, const wchar_t* arguments,
-                     const wchar_t* iconPath, int iconIndex, const wchar_t* description) {
+bool ShellLinkBytes(const ShellLinkFields& fields, std::string& bytes) {
+  bytes.clear();
   ComInit com;
   ComPtr<IShellLinkW> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               link.put_void())))
     return false;
-  ComPtr<IPersistFile> file;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, file.put_void()))) return false;
-  if (iconPath) link->SetIconLocation(iconPath, iconIndex);
-  link->SetPath(target);
-  if (arguments) link->SetArguments(arguments);
-  if (description) link->SetDescription(description);
-  return SUCCEEDED(file->Save(linkPath, TRUE));
+  ComPtr<IPersistStream> persist;
+  if (FAILED(link->QueryInterface(IID_IPersistStream, persist.put_void()))) return false;
+  if (fields.iconPath) link->SetIconLocation(fields.iconPath, fields.iconIndex);
+  link->SetPath(fields.target);
+  if (fields.arguments) link->SetArguments(fields.arguments);
+  if (fields.description) link->SetDescription(fields.description);
+  ComPtr<IStream> stream;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, reinterpret_cast<IStream**>(stream.put_void()))) ||
+      FAILED(persist->Save(stream.get(), TRUE)))
+    return false;
+  return ReadStream(stream.get(), bytes);
+}
+
+FileStatus WriteShellLink(const GuardedFolder& folder, const wchar_t* name,
+                          const ShellLinkFields& fields) {
+  std::string bytes;
+  if (!ShellLinkBytes(fields, bytes)) return FileStatus::Failed;
+  return WriteWholeFile(folder, name, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
 void GetDesktopFolder(int32_t allUsers, wchar_t* folder) {
@@ -96,17 +152,24 @@ void CreateProgramGroup(const wchar_t* installFolder, int32_t allUsers) {
   wchar_t groupFolder[kLongPath];
   GetProgramsFolder(allUsers, groupFolder);
   AppendText(groupFolder, kLongPath, kProgramGroupName);
-  CreateFolderTree(groupFolder);
+  AppendBackslash(groupFolder, kLongPath);
   // Links need room for the folder and their names; a longer group path gets none.
   if (TextLength(groupFolder) >= kMaxPath) return;
+  // The Programs folder above may be redirected; the group itself must not be a link.
+  GuardedFolder group;
+  FileStatus status = GuardedFolder::OpenTop(groupFolder, true, group);
+  if (status != FileStatus::Done) {
+    LogProblem(groupFolder, status);
+    return;
+  }
 
   wchar_t viewerExePath[kMaxPath];
   CopyText(viewerExePath, kMaxPath, installFolder);
   if (!AppendText(viewerExePath, kMaxPath, kViewerExeName)) return;
   wchar_t viewerLinkName[64];
   swprintf(viewerLinkName, 64, kGroupViewerLinkFormat, kVersionMajor, kVersionMinor);
-  CreateFolderLink(groupFolder, viewerLinkName, viewerExePath, nullptr, nullptr, 0, nullptr);
-  RemoveOldViewerLinks(groupFolder);
+  WriteFolderLink(group, groupFolder, viewerLinkName, {viewerExePath});
+  RemoveOldViewerLinks(group, groupFolder);
 
   bool windows8OrLater = IsWindowsVersionAtLeast(2);
   for (const GroupLink& entry : kGroupLinks) {
@@ -117,23 +180,20 @@ void CreateProgramGroup(const wchar_t* installFolder, int32_t allUsers) {
     else if (!FormatPath(target, entry.targetFormat, installFolder))
       continue;
     if (entry.thumbnails)
-      CreateFolderLink(groupFolder, entry.fileName, target, kThumbnailsArguments, viewerExePath,
-                       kThumbnailsIconIndex, nullptr);
+      WriteFolderLink(group, groupFolder, entry.fileName,
+                      {target, kThumbnailsArguments, viewerExePath, kThumbnailsIconIndex});
     else
-      CreateFolderLink(groupFolder, entry.fileName, target, nullptr, nullptr, 0, nullptr);
+      WriteFolderLink(group, groupFolder, entry.fileName, {target});
   }
 }
 
 void CreateDesktopViewerLink(const wchar_t* viewerExePath, int32_t allUsers) {
-  wchar_t folder[kMaxPath];
-  GetDesktopFolder(allUsers, folder);
-  CreateFolderLink(folder, kDesktopViewerLink, viewerExePath, nullptr, nullptr, 0,
-                   kDesktopViewerDescription);
+  WriteDesktopLink(allUsers, kDesktopViewerLink,
+                   {viewerExePath, nullptr, nullptr, 0, kDesktopViewerDescription});
 }
 
 void CreateDesktopThumbnailsLink(const wchar_t* viewerExePath, int32_t allUsers) {
-  wchar_t folder[kMaxPath];
-  GetDesktopFolder(allUsers, folder);
-  CreateFolderLink(folder, kDesktopThumbnailsLink, viewerExePath, kThumbnailsArguments,
-                   viewerExePath, kThumbnailsIconIndex, kDesktopThumbnailsDescription);
+  WriteDesktopLink(allUsers, kDesktopThumbnailsLink,
+                   {viewerExePath, kThumbnailsArguments, viewerExePath, kThumbnailsIconIndex,
+                    kDesktopThumbnailsDescription});
 }

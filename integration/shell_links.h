@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "base/safe_files.h"
 #include "integration/install_paths.h"
 
 // The group folder's name below the Programs folder, and the names of the links.
@@ -31,11 +33,23 @@ inline constexpr GroupLink kGroupLinks[] = {
     {L"Lumagrove Hilfe.lnk", kHelpTargetFormat, false, false},
 };
 
-// Saves a .lnk at linkPath; arguments, iconPath and description may be null. Each call
-// has its own CoInitialize/CoUninitialize. True when the file was saved.
-bool CreateShellLink(const wchar_t* linkPath, const wchar_t* target,
-                     const wchar_t* arguments = nullptr, const wchar_t* iconPath = nullptr,
-                     int iconIndex = 0, const wchar_t* description = nullptr);
+// What a link holds; arguments, iconPath and description may be null.
+struct ShellLinkFields {
+  const wchar_t* target;
+  const wchar_t* arguments = nullptr;
+  const wchar_t* iconPath = nullptr;
+  int iconIndex = 0;
+  const wchar_t* description = nullptr;
+};
+
+// The bytes of a .lnk file for the fields, made in memory by the ShellLink class, with
+// its own CoInitialize/CoUninitialize. False when the shell could not make them.
+bool ShellLinkBytes(const ShellLinkFields& fields, std::string& bytes);
+
+// Writes the link name into the guarded folder through a scratch file renamed over the
+// name: a file or a link planted under that name is replaced, never written through.
+FileStatus WriteShellLink(const GuardedFolder& folder, const wchar_t* name,
+                          const ShellLinkFields& fields);
 
 // A special folder (CSIDL) with a final backslash; the Windows folder when the shell
 // cannot name it. MAX_PATH buffer.
@@ -44,9 +58,12 @@ void GetSpecialFolder(int csidl, wchar_t* folder);
 void GetDesktopFolder(int32_t allUsers, wchar_t* folder);
 void GetProgramsFolder(int32_t allUsers, wchar_t* folder);
 
-// Links 1 to 9 in the "Lumagrove" group; the viewer links of 4.57 and 4.56 go.
+// Links 1 to 9 in the "Lumagrove" group; the viewer links of 4.57 and 4.56 go. The group
+// folder is the top of a guarded tree: when it is a link, no link is written there. What
+// is refused or fails goes to the problem log.
 void CreateProgramGroup(const wchar_t* installFolder, int32_t allUsers);
 
-// The two desktop links: the viewer, and the viewer in its thumbnails mode.
+// The two desktop links: the viewer, and the viewer in its thumbnails mode. The desktop
+// may be redirected; it is guarded from where it leads.
 void CreateDesktopViewerLink(const wchar_t* viewerExePath, int32_t allUsers);
 void CreateDesktopThumbnailsLink(const wchar_t* viewerExePath, int32_t allUsers);

@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <string>
 
+#include "base/safe_files.h"
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
 #include "base/viewer_check.h"
@@ -19,8 +21,13 @@ constexpr wchar_t kViewerRunning[] =
 constexpr wchar_t kQuestionFormat[] = L"Möchten Sie %ls und alle seine Komponenten entfernen?";
 constexpr wchar_t kRemovedFormat[] = L"%ls wurde von Ihrem Computer entfernt.";
 constexpr wchar_t kFilesLeftFormat[] =
-    L"%ls wurde entfernt, aber einige Dateien werden von einem anderen Programm verwendet "
-    L"und konnten nicht gelöscht werden:\n\n%ls";
+    L"%ls wurde entfernt, aber diese Dateien und Verzeichnisse konnten nicht gelöscht "
+    L"werden:\n\n";
+constexpr wchar_t kFolderRefusedFormat[] =
+    L"Das Installationsverzeichnis %ls %ls.\n\nEs wurde nichts entfernt.";
+constexpr wchar_t kProgramStays[] =
+    L"konnte nicht verschoben werden und muss von Hand gelöscht werden";
+constexpr size_t kLeftLines = 12;
 constexpr wchar_t kNotThisFolderFormat[] =
     L"In %ls ist keine Installation von Lumagrove registriert.\n\nBitte verwenden Sie das "
     L"Deinstallationsprogramm im Verzeichnis der Installation.";
@@ -31,6 +38,8 @@ struct Context {
   wchar_t program[kMaxPath] = {};
   wchar_t folder[kMaxPath] = {};  // final backslash
   wchar_t displayName[64] = {};
+  GuardedFolder install;  // held from the question to the end: nobody swaps it meanwhile
+  LeftItems left;
 };
 
 void Show(const Context& context, const wchar_t* text, UINT icon) {
@@ -66,20 +75,23 @@ bool IsInstallationFolder(const wchar_t* folder) {
 
 // A folder that is the current folder of a process cannot be removed.
 void LeaveInstallFolder() {
-  wchar_t temp[kMaxPath];
-  DWORD n = GetTempPathW(kMaxPath, temp);
-  if (n > 0 && n < kMaxPath) SetCurrentDirectoryW(temp);
+  wchar_t system[kMaxPath];
+  UINT n = GetSystemDirectoryW(system, kMaxPath);
+  if (n > 0 && n < kMaxPath) SetCurrentDirectoryW(system);
 }
 
-UninstallOutcome Remove(const Context& context) {
+UninstallOutcome Remove(Context& context) {
   LeaveInstallFolder();
   RemoveShellLinks();
   RemoveRegistration();
-  int left = RemovePayloadFiles(context.folder, context.program);
-  bool programGone = RemoveRunningProgram(context.program);
-  RemoveFolderIfEmpty(context.folder, !programGone);
+  const wchar_t* name = context.program + TextLength(context.folder);
+  RemovePayloadFiles(context.install, name, context.left);
+  RemoveSettingsPointer(context.install, context.left);
+  ProgramRemoval program = RemoveRunningProgram(context.install, name);
+  if (program == ProgramRemoval::Stays) context.left.push_back({context.program, kProgramStays});
+  RemoveFolderIfEmpty(context.install, program == ProgramRemoval::AtRestart);
   RemoveUninstallEntry();
-  return left == 0 ? UninstallOutcome::Removed : UninstallOutcome::FilesLeft;
+  return context.left.empty() ? UninstallOutcome::Removed : UninstallOutcome::FilesLeft;
 }
 
 UninstallOutcome Uninstall(Context& context) {
@@ -95,6 +107,12 @@ UninstallOutcome Uninstall(Context& context) {
     Show(context, text, MB_ICONEXCLAMATION);
     return UninstallOutcome::NotThisFolder;
   }
+  FileStatus opened = GuardedFolder::OpenTop(context.folder, false, context.install);
+  if (opened != FileStatus::Done) {
+    swprintf(text, kMessageChars, kFolderRefusedFormat, context.folder, FileStatusText(opened));
+    Show(context, text, MB_ICONEXCLAMATION);
+    return UninstallOutcome::FolderIsLink;
+  }
   if (!context.silent && !Ask(context)) return UninstallOutcome::Declined;
   // The viewer may have been started while the question was open.
   if (IsViewerRunning()) {
@@ -102,11 +120,11 @@ UninstallOutcome Uninstall(Context& context) {
     return UninstallOutcome::ViewerRunning;
   }
   UninstallOutcome outcome = Remove(context);
-  if (outcome == UninstallOutcome::Removed)
-    swprintf(text, kMessageChars, kRemovedFormat, context.displayName);
-  else
-    swprintf(text, kMessageChars, kFilesLeftFormat, context.displayName, context.folder);
-  Show(context, text, outcome == UninstallOutcome::Removed ? MB_ICONINFORMATION : MB_ICONEXCLAMATION);
+  bool removed = outcome == UninstallOutcome::Removed;
+  swprintf(text, kMessageChars, removed ? kRemovedFormat : kFilesLeftFormat, context.displayName);
+  std::wstring message = text;
+  if (!removed) message += ListLeftItems(context.left, kLeftLines);
+  Show(context, message.c_str(), removed ? MB_ICONINFORMATION : MB_ICONEXCLAMATION);
   return outcome;
 }
 

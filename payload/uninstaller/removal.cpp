@@ -5,8 +5,11 @@
 
 #include <cwchar>
 #include <iterator>
+#include <string>
 
+#include "base/folder_security.h"
 #include "base/handles.h"
+#include "base/private_folder.h"
 #include "base/text_rules.h"
 #include "integration/associations.h"
 #include "integration/file_types.h"
@@ -47,6 +50,8 @@ constexpr wchar_t kFileExtsKeyFormat[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.%ls";
 constexpr size_t kNameChars = 64;
 constexpr size_t kValueNameChars = 260;
+constexpr wchar_t kSettingsFileName[] = L"lg_show64.ini";
+constexpr DWORD kMaxSettingsBytes = 64 * 1024;
 
 template <size_t N>
 bool RemoveTree(HKEY root, const wchar_t* top, const OwnedKey (&keys)[N]) {
@@ -148,32 +153,87 @@ void RemoveApplicationKeys() {
   RemoveTree(HKEY_LOCAL_MACHINE, kApplicationKey, kApplicationKeyTree);
 }
 
-void DeleteLink(const wchar_t* folder, const wchar_t* name) {
-  wchar_t path[kMaxPath];
-  CopyText(path, kMaxPath, folder);
-  if (AppendText(path, kMaxPath, name)) DeleteFileW(path);
-}
-
 void RemoveGroup(int32_t allUsers) {
-  wchar_t group[kMaxPath];
-  GetProgramsFolder(allUsers, group);
-  if (!AppendText(group, kMaxPath, kProgramGroupName) || !AppendBackslash(group, kMaxPath)) return;
+  wchar_t path[kMaxPath];
+  GetProgramsFolder(allUsers, path);
+  if (!AppendText(path, kMaxPath, kProgramGroupName)) return;
+  // A group folder that is a link leads elsewhere: nothing in it is ours.
+  GuardedFolder group;
+  if (GuardedFolder::OpenTop(path, false, group) != FileStatus::Done) return;
   wchar_t viewerLink[kNameChars];
   swprintf(viewerLink, kNameChars, kGroupViewerLinkFormat, kVersionMajor, kVersionMinor);
-  DeleteLink(group, viewerLink);
-  for (const GroupLink& link : kGroupLinks) DeleteLink(group, link.fileName);
-  RemoveDirectoryW(group);
+  DeleteGuardedFile(group, viewerLink);
+  for (const GroupLink& link : kGroupLinks) DeleteGuardedFile(group, link.fileName);
+  RemoveGuardedFolder(group);
 }
 
 void RemoveDesktopLinks(int32_t allUsers) {
-  wchar_t desktop[kMaxPath];
-  GetDesktopFolder(allUsers, desktop);
-  DeleteLink(desktop, kDesktopViewerLink);
-  DeleteLink(desktop, kDesktopThumbnailsLink);
+  wchar_t path[kMaxPath];
+  GetDesktopFolder(allUsers, path);
+  GuardedFolder desktop;
+  if (GuardedFolder::OpenResolved(path, desktop) != FileStatus::Done) return;
+  DeleteGuardedFile(desktop, kDesktopViewerLink);
+  DeleteGuardedFile(desktop, kDesktopThumbnailsLink);
 }
 
-bool IsMissing(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+bool IsListedLeft(const LeftItems& left, const std::wstring& path) {
+  for (const LeftItem& item : left)
+    if (_wcsicmp(item.path.c_str(), path.c_str()) == 0) return true;
+  return false;
+}
+
+void AddLeft(LeftItems& left, const std::wstring& path, FileStatus status) {
+  if (status == FileStatus::Done || status == FileStatus::Missing || IsListedLeft(left, path))
+    return;
+  left.push_back({path, FileStatusText(status)});
+}
+
+// The payload folders, each opened guarded once for the files that follow it in the walk.
+class PayloadFolders {
+ public:
+  PayloadFolders(const GuardedFolder& top, LeftItems& left) : top_(top), left_(left) {}
+
+  // The folder of relative (a payload path without its file name; "" is the top), or
+  // null when it is missing or refused (a refusal is listed as left).
+  const GuardedFolder* Open(const std::wstring& relative) {
+    if (relative.empty()) return &top_;
+    if (relative != name_) {
+      Close();
+      name_ = relative;
+      status_ = top_.OpenChild(relative.c_str(), false, open_);
+      AddLeft(left_, PathOf(relative), status_);
+    }
+    return status_ == FileStatus::Done ? &open_ : nullptr;
+  }
+
+  // The folder goes when it is empty; one that holds the user's files stays unlisted.
+  void Remove(const std::wstring& relative) {
+    Close();  // a pin of ours would stand in the way
+    GuardedFolder folder;
+    FileStatus status = top_.OpenChild(relative.c_str(), false, folder);
+    if (status == FileStatus::Done)
+      RemoveGuardedFolder(folder);
+    else
+      AddLeft(left_, PathOf(relative), status);
+  }
+
+ private:
+  std::wstring PathOf(const std::wstring& relative) const { return top_.PathOf(relative.c_str()); }
+  void Close() {
+    open_ = GuardedFolder();
+    name_.clear();
+  }
+
+  const GuardedFolder& top_;
+  LeftItems& left_;
+  GuardedFolder open_;
+  std::wstring name_;
+  FileStatus status_ = FileStatus::Missing;
+};
+
+void ScheduleDeleteAtRestart(std::wstring path) {
+  if (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
 }  // namespace
@@ -224,40 +284,58 @@ void RemoveShellLinks() {
   }
 }
 
-int RemovePayloadFiles(const wchar_t* installFolder, const wchar_t* skip) {
-  int left = 0;
+void RemovePayloadFiles(const GuardedFolder& installFolder, const wchar_t* skipName,
+                        LeftItems& left) {
+  PayloadFolders folders(installFolder, left);
   // Backwards: the files of a folder come after it in the list.
   for (int i = kPayloadEntryCount - 1; i >= 0; --i) {
-    wchar_t path[kMaxPath];
-    CopyText(path, kMaxPath, installFolder);
-    if (!AppendText(path, kMaxPath, kPayloadPaths[i])) continue;
+    std::wstring relative = kPayloadPaths[i];
     if (kPayloadIsFolder[i]) {
-      RemoveDirectoryW(path);  // stays while it holds files of the user
+      folders.Remove(relative);
       continue;
     }
-    if (skip && _wcsicmp(path, skip) == 0) continue;
-    if (!DeleteFileW(path) && !IsMissing(GetLastError())) ++left;
+    if (skipName && _wcsicmp(relative.c_str(), skipName) == 0) continue;
+    size_t slash = relative.rfind(L'\\');
+    std::wstring name = slash == std::wstring::npos ? relative : relative.substr(slash + 1);
+    const GuardedFolder* folder =
+        folders.Open(slash == std::wstring::npos ? std::wstring() : relative.substr(0, slash));
+    if (folder) AddLeft(left, folder->PathOf(name.c_str()), DeleteGuardedFile(*folder, name.c_str()));
   }
-  return left;
 }
 
-bool RemoveRunningProgram(const wchar_t* programPath) {
-  wchar_t temp[kMaxPath], aside[kMaxPath];
-  DWORD n = GetTempPathW(kMaxPath, temp);
-  // A running program may be renamed on its volume but not deleted.
-  if (n > 0 && n < kMaxPath && GetTempFileNameW(temp, L"lgr", 0, aside) != 0) {
-    if (MoveFileExW(programPath, aside, MOVEFILE_REPLACE_EXISTING)) {
-      if (!DeleteFileW(aside)) MoveFileExW(aside, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-      return true;
-    }
-    DeleteFileW(aside);
-  }
-  MoveFileExW(programPath, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  return false;
+void RemoveSettingsPointer(const GuardedFolder& installFolder, LeftItems& left) {
+  std::string bytes;
+  if (ReadWholeFile(installFolder, kSettingsFileName, bytes, kMaxSettingsBytes) != FileStatus::Done ||
+      !IsOnlySettingsPointer(bytes.data(), bytes.size()))
+    return;
+  AddLeft(left, installFolder.PathOf(kSettingsFileName),
+          DeleteGuardedFile(installFolder, kSettingsFileName));
 }
 
-void RemoveFolderIfEmpty(const wchar_t* folder, bool atReboot) {
-  if (RemoveDirectoryW(folder) || !atReboot) return;
+ProgramRemoval RemoveRunningProgram(const GuardedFolder& installFolder, const wchar_t* name) {
+  PrivateFolder aside;
+  if (aside.Create() == FileStatus::Done &&
+      MoveGuardedFile(installFolder, name, aside.Folder(), name) == FileStatus::Done) {
+    std::wstring folder = aside.Folder().Path(), file = aside.Folder().PathOf(name);
+    bool deleted = DeleteGuardedFile(aside.Folder(), name) == FileStatus::Done;
+    if (!deleted) ScheduleDeleteAtRestart(file);
+    if (deleted && aside.Remove() == FileStatus::Done) return ProgramRemoval::Gone;
+    // A running program's file stays until it ends (on Windows until the next start); the
+    // folder goes at the next start, where only administrators can reach it meanwhile.
+    ScheduleDeleteAtRestart(folder);
+    aside.Keep();
+    return ProgramRemoval::Gone;
+  }
+  // Not movable (another volume): a delete at the next start follows the path by name.
+  if (!UsersCannotWrite(installFolder)) return ProgramRemoval::Stays;
+  ScheduleDeleteAtRestart(installFolder.PathOf(name));
+  return ProgramRemoval::AtRestart;
+}
+
+void RemoveFolderIfEmpty(GuardedFolder& folder, bool atRestart) {
+  bool mayWaitForRestart = atRestart && UsersCannotWrite(folder);
+  std::wstring path = folder.Path();
+  if (RemoveGuardedFolder(folder) == FileStatus::Done || !mayWaitForRestart) return;
   // Left until the program in it is gone; Windows removes it then only when it is empty.
-  MoveFileExW(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  ScheduleDeleteAtRestart(path);
 }

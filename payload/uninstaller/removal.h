@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+#include "base/safe_files.h"
+#include "payload/uninstaller/uninstall_rules.h"
+
 // One key of a tree the setup creates, named below the tree's top ("" is the top), with
 // the values the setup writes there (L"" the default value; nullptr: every value is ours).
 struct OwnedKey {
@@ -30,18 +33,33 @@ void RemoveRegistration();
 void RemoveUninstallEntry();
 
 // The group's and the desktop's links in the user's and the common folders, then the
-// group folder when it is empty.
+// group folder when it is empty. The group folder is the top of a guarded tree (nothing
+// in it is deleted when it is a link); the desktop is guarded from where it leads.
 void RemoveShellLinks();
 
-// The payload's files and folders below installFolder (final backslash), except the
-// running program (skip, may be null); folders only when empty. Returns the number of
-// files that exist but could not be deleted.
-int RemovePayloadFiles(const wchar_t* installFolder, const wchar_t* skip);
+// The payload's files and folders in the installation folder, each folder opened guarded
+// and only removed when empty; a payload folder that is a link is not entered. skipName
+// (the running program, may be null) stays for RemoveRunningProgram. What exists but
+// stays is added to left.
+void RemovePayloadFiles(const GuardedFolder& installFolder, const wchar_t* skipName,
+                        LeftItems& left);
 
-// Takes the running program out of its folder: moved aside into the temporary folder and
-// deleted there, or at the next start of Windows when it cannot be deleted while it runs.
-// False when it had to stay where it is until then.
-bool RemoveRunningProgram(const wchar_t* programPath);
+// The program folder's settings file goes when it holds nothing but the setup's pointer
+// to the settings folder; the user's settings stay.
+void RemoveSettingsPointer(const GuardedFolder& installFolder, LeftItems& left);
 
-// The install folder goes when it is empty; else (user files) it stays.
-void RemoveFolderIfEmpty(const wchar_t* folder, bool atReboot);
+enum class ProgramRemoval {
+  Gone,       // moved out of its folder (deleted, or at the next start where users cannot reach)
+  AtRestart,  // deleted at the next start where it is: a folder users cannot write
+  Stays,      // left where it is: it could not be moved, and users can write its folder
+};
+
+// Takes the running program out of its folder: moved into a private folder only
+// administrators can reach and deleted there, or at the next start of Windows when it
+// cannot be deleted while it runs. No delete at restart is ever left in a folder users
+// can write, where a link put in its place would turn it against another file.
+ProgramRemoval RemoveRunningProgram(const GuardedFolder& installFolder, const wchar_t* name);
+
+// The installation folder goes when it is empty (the guard is given up); with atRestart,
+// a folder users cannot write that still holds the program goes at the next start.
+void RemoveFolderIfEmpty(GuardedFolder& folder, bool atRestart);

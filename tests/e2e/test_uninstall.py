@@ -3,12 +3,15 @@ installation apart from the user's settings, what other programs changed meanwhi
 the user's own files; with the viewer running, or run from a folder that is not the
 installation, it removes nothing and says why in its exit code."""
 import hashlib
+import os
+import re
 import shutil
 import subprocess
 import time
 import unittest
 
 from e2e_support import lgwine
+from test_faults import Drive
 from test_integration import UNINSTALL, WINE_NOISE, Folders, changes, key, snapshot
 
 FOLDER = "C:\\Apps\\Lumagrove\\"
@@ -41,6 +44,21 @@ def tree_changes(before, after):
     added = {k: v for k, v in after.items() if before.get(k) != v}
     lost = sorted(k for k in before if k not in after)
     return added, lost
+
+
+# The uninstaller's private folders below the Windows folder's Temp (Administrators and
+# SYSTEM only), and Program Files: the only places a delete at the next start may name.
+PRIVATE_FOLDER = re.compile(r"C:\\windows\\Temp\\lg-[0-9a-f]{16}(\\[^\\]+)?", re.I)
+PROGRAM_FILES = re.compile(r"C:\\Program Files\\.+", re.I)
+
+
+def private_folders(prefix):
+    return sorted(prefix.host(r"C:\windows").glob("[Tt]emp/lg-*"))
+
+
+def copies_in(folder, program_bytes):
+    """Files below a host folder with the uninstaller's bytes."""
+    return [p for p in folder.rglob("*") if p.is_file() and p.read_bytes() == program_bytes]
 
 
 def host_rel(winpath):
@@ -148,6 +166,100 @@ class SilentRemoval(unittest.TestCase):
     def test_no_copy_of_the_uninstaller_is_left_behind(self):
         leftovers = [k for k in self.files_after if "/temp/" in k.lower() and "lgr" in k.lower()]
         self.assertEqual(leftovers, [])
+        self.assertEqual([p for p in private_folders(self.prefix) if any(p.iterdir())], [])
+
+
+class OwnCopyAndSettings(unittest.TestCase):
+    """Removals one after the other in one prefix: a default installation; the same with
+    the user's own settings in the program folder's settings file; one into a folder of
+    the user's whose uninstaller Windows cannot delete while it runs (here: read-only, which
+    Wine refuses to delete as Windows refuses a running program)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.prefix = p = lgwine.Prefix("uninstall-own-copy")
+        cls.program_files = p.host(r"C:\Program Files\Lumagrove")
+        cls.runs = {}
+        cls.run_default("plain")
+        cls.run_default("user settings", b"[Toolbar]\r\nSkin=Orlund_16.png\r\n")
+        code = p.setup(r"/silent /folder=C:\Apps\ReadOnly")
+        program = p.host(r"C:\Apps\ReadOnly\lgr_uninstall.exe")
+        cls.program_bytes = program.read_bytes()
+        os.chmod(program, 0o444)
+        cls.runs["read-only"] = (code, p.run(r'"C:\Apps\ReadOnly\lgr_uninstall.exe" /silent'))
+        cls.pending = p.pending_renames()
+
+    @classmethod
+    def run_default(cls, name, user_settings=None):
+        p = cls.prefix
+        code = p.setup("/silent")
+        if user_settings:
+            with open(cls.program_files / "lg_show64.ini", "ab") as ini:
+                ini.write(user_settings)
+        cls.runs[name] = (code, p.run(r'"C:\Program Files\Lumagrove\lgr_uninstall.exe" /silent'),
+                          sorted(x.name for x in cls.program_files.iterdir())
+                          if cls.program_files.exists() else None)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.prefix.remove()
+
+    def test_a_default_installation_leaves_only_the_settings_in_appdata(self):
+        self.assertEqual(self.runs["plain"], (0, 0, None))
+        self.assertTrue((self.prefix.appdata / "Lumagrove" / "lg_show64.ini").exists())
+
+    def test_the_users_settings_in_the_program_folder_stay(self):
+        self.assertEqual(self.runs["user settings"], (0, 0, ["lg_show64.ini"]))
+
+    def test_no_copy_and_no_delete_at_restart_where_users_can_write(self):
+        # Nowhere in the users' folders (%TEMP% among them).
+        self.assertEqual(copies_in(self.prefix.host(r"C:\users"), self.program_bytes), [])
+        self.assertTrue(self.pending, "Wine cannot delete the read-only program: it waits")
+        for source, target in self.pending:
+            self.assertEqual(target, "", source)
+            self.assertTrue(PRIVATE_FOLDER.fullmatch(source) or PROGRAM_FILES.fullmatch(source),
+                            source)
+        # The copy waits in its private folder, named for deletion with that folder.
+        waiting = [p for p in private_folders(self.prefix) if copies_in(p, self.program_bytes)]
+        self.assertEqual(len(waiting), 1)
+        folder = "C:\\windows\\Temp\\" + waiting[0].name
+        self.assertIn((folder + "\\lgr_uninstall.exe", ""), self.pending)
+        self.assertIn((folder, ""), self.pending)
+        self.assertLess(self.pending.index((folder + "\\lgr_uninstall.exe", "")),
+                        self.pending.index((folder, "")))
+        self.assertEqual(self.runs["read-only"], (0, 0))
+        self.assertFalse(self.prefix.host(r"C:\Apps\ReadOnly").exists())
+
+
+class ProgramOnAnotherVolume(unittest.TestCase):
+    """Installed on a drive of its own, the running program cannot be moved into a private
+    folder, and a delete at the next start would follow its path in a folder the user can
+    write: it stays, and the exit code says that something stays."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.prefix = p = lgwine.Prefix("uninstall-other-volume")
+        try:
+            drive = Drive(p, "u", "8m")
+        except BaseException:
+            p.remove()
+            raise
+        try:
+            cls.setup_code = p.setup(r"/silent /folder=U:\Lumagrove")
+            cls.code = p.run(r'"U:\Lumagrove\lgr_uninstall.exe" /silent')
+            cls.left = sorted(x.name for x in (drive.folder / "Lumagrove").iterdir())
+            cls.pending = p.pending_renames()
+        finally:
+            drive.close()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.prefix.remove()
+
+    def test_the_program_stays_with_nothing_left_for_the_restart(self):
+        self.assertEqual(self.pending, [])
+        self.assertEqual((self.setup_code, self.code), (0, 3))
+        self.assertEqual(self.left, ["lgr_uninstall.exe"])
 
 
 class NothingRemoved(unittest.TestCase):

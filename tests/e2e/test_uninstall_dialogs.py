@@ -1,5 +1,7 @@
 """The interactive uninstaller under Xvfb: its question (No is the default and removes
 nothing), then Yes and the result box, driven through lgdrive.exe."""
+import os
+import shutil
 import sys
 import unittest
 from pathlib import Path
@@ -13,7 +15,19 @@ UNINSTALLER = FOLDER + "lgr_uninstall.exe"
 CAPTION = "Lumagrove 64-bit Deinstallation"
 QUESTION = "Möchten Sie Lumagrove 4.58 (64-bit) und alle seine Komponenten entfernen?"
 REMOVED = "Lumagrove 4.58 (64-bit) wurde von Ihrem Computer entfernt."
+LINK_REFUSED = "ist ein Link oder eine Verzeichnisverbindung und wurde nicht verwendet"
+FOLDER_REFUSED = f"Das Installationsverzeichnis {FOLDER} {LINK_REFUSED}.\n\nEs wurde nichts entfernt."
+FILES_LEFT = ("Lumagrove 4.58 (64-bit) wurde entfernt, aber diese Dateien und Verzeichnisse "
+              "konnten nicht gelöscht werden:\n\n")
 YES, NO, OK = 6, 7, 1
+
+
+def replace_by_link(prefix, winpath, outside):
+    """Moves a folder to outside and puts a link to it in its place."""
+    target = prefix.host(outside)
+    target.parent.mkdir(parents=True, exist_ok=True)
+    shutil.move(prefix.host(winpath), target)
+    os.symlink(target, prefix.host(winpath))
 
 
 class InteractiveRemoval(unittest.TestCase):
@@ -63,6 +77,57 @@ class InteractiveRemoval(unittest.TestCase):
         self.assertFalse(viewer.exists())
         self.assertFalse(self.prefix.host(UNINSTALLER).exists())
         self.assertIsNone(self.prefix.machine().key(UNINSTALL))
+
+
+class InteractiveLinks(unittest.TestCase):
+    """The installation folder as a link: a message and nothing removed. Then the Plugins
+    folder as a link: removed without it, and the result names it."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.display = lggui.Display()
+        cls.prefix = lggui.gui_prefix("uninstall-dialogs-links", cls.display)
+        cls.setup_code = cls.prefix.setup(f'/silent /folder="{FOLDER[:-1]}" /group=1')
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.prefix.remove()
+        cls.display.close()
+
+    def box(self, drive):
+        box = drive.fields("dialog", 15000, timeout=20)
+        self.assertEqual(box["caption"], CAPTION)
+        return box
+
+    def test_a_linked_folder_is_refused_and_a_linked_plugins_folder_is_listed(self):
+        self.assertEqual(self.setup_code, 0)
+        p = self.prefix
+        drive = lggui.Driver(p)
+        try:
+            replace_by_link(p, FOLDER, r"C:\outside\Lumagrove")
+            drive("start", rf"C:\|{UNINSTALLER}")
+            refused = self.box(drive)
+            self.assertEqual(refused["text"], FOLDER_REFUSED)
+            drive("answer", OK)
+            self.assertEqual(drive("wait-exit", 20000, timeout=25), "7")
+            self.assertTrue(p.host(r"C:\outside\Lumagrove\lg_show64.exe").exists())
+
+            p.host(FOLDER).unlink()
+            shutil.move(p.host(r"C:\outside\Lumagrove"), p.host(FOLDER))
+            replace_by_link(p, FOLDER + "Plugins", r"C:\outside\plugins")
+            drive("start", rf"C:\|{UNINSTALLER}")
+            self.assertEqual(self.box(drive)["text"], QUESTION)
+            drive("answer", YES)
+            result = self.box(drive)
+            self.assertEqual(result["text"], FILES_LEFT + f"{FOLDER}Plugins: {LINK_REFUSED}")
+            drive("answer", OK)
+            self.assertEqual(drive("wait-exit", 20000, timeout=25), "3")
+        finally:
+            if drive("alive") == "1":
+                drive("kill")
+            drive.close()
+        self.assertTrue(p.host(r"C:\outside\plugins\Print.dll").exists())
+        self.assertFalse(p.host(FOLDER + "lg_show64.exe").exists())
 
 
 if __name__ == "__main__":

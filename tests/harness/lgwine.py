@@ -16,6 +16,7 @@ TEMPLATE = WINE_ROOT / "template"
 SETUP_EXE = Path(os.environ.get("LG_SETUP_EXE", BUILD_DIR / "lumagrove-setup64.exe"))
 LOG_NAME = "Lumagrove_Install.log"
 READY = TEMPLATE / ".lg-ready"
+SESSION_MANAGER = r"System\CurrentControlSet\Control\Session Manager"
 # The DLL folders are large and never written to: hard links instead of copies.
 LINKED = ("drive_c/windows/system32", "drive_c/windows/syswow64")
 
@@ -174,6 +175,8 @@ class Registry:
             return ("REG_SZ", _parse_string(text)[0])
         if text.startswith("str(2):"):
             return ("REG_EXPAND_SZ", _parse_string(text[7:])[0])
+        if text.startswith("str(7):"):  # the strings of a REG_MULTI_SZ, each ending in \0
+            return ("REG_MULTI_SZ", _parse_string(text[7:])[0])
         if text.startswith("dword:"):
             return ("REG_DWORD", int(text[6:], 16))
         m = re.match(r"hex(?:\((\w+)\))?:(.*)", text)
@@ -282,6 +285,25 @@ class Prefix:
     def user(self):
         self.stop()
         return Registry(self.path / "user.reg")
+
+    def pending_renames(self):
+        """PendingFileRenameOperations as (source, target) pairs of plain paths, in order;
+        the target is "" for a delete."""
+        value = self.machine().value(SESSION_MANAGER, "PendingFileRenameOperations")
+        if value is None:
+            return []
+        kind, data = value
+        if kind == "hex(7)":
+            data = data.decode("utf-16-le")
+        else:
+            assert kind == "REG_MULTI_SZ", kind
+        names = data.split("\0")
+        while names and names[-1] == "":  # the terminators of the last string and the list
+            names.pop()
+        if len(names) % 2:
+            names.append("")  # the last target was empty
+        plain = [n[4:] if n.startswith("\\??\\") else n for n in names]
+        return list(zip(plain[0::2], plain[1::2]))
 
     def remove(self):
         self.stop()

@@ -143,17 +143,29 @@ TEST_F(IntegrationLinks, OnlyTheAskedForLinksAreWritten) {
   }
 }
 
-TEST_F(IntegrationLinks, CreateShellLinkReportsWhetherTheFileWasSaved) {
+TEST_F(IntegrationLinks, WriteShellLinkReplacesWhatIsThereWithoutWritingThroughIt) {
   test::ScratchFolder scratch(L"integration_links");
-  EXPECT_TRUE(CreateShellLink((scratch / L"a.lnk").c_str(), L"C:\\x\\y.exe", L"-a", L"C:\\i.ico",
-                              3, L"d"));
-  itest::LinkInfo link = itest::ReadLink(scratch / L"a.lnk");
-  EXPECT_EQ(link.target, L"C:\\x\\y.exe");
-  EXPECT_EQ(link.arguments, L"-a");
-  EXPECT_EQ(link.icon, L"C:\\i.ico");
-  EXPECT_EQ(link.iconIndex, 3);
-  EXPECT_EQ(link.description, L"d");
-  EXPECT_FALSE(CreateShellLink((scratch / L"missing\\b.lnk").c_str(), L"C:\\x\\y.exe"));
+  GuardedFolder folder;
+  ASSERT_EQ(GuardedFolder::OpenTop(scratch.path().c_str(), false, folder), FileStatus::Done);
+  test::WriteFileBytes(scratch / L"old.lnk", "old");
+  test::WriteFileBytes(scratch / L"victim.txt", "victim");
+  // A second name of another file: replacing the name leaves that file's bytes alone.
+  ASSERT_TRUE(CreateHardLinkW((scratch / L"hard.lnk").c_str(), (scratch / L"victim.txt").c_str(),
+                              nullptr));
+  const ShellLinkFields fields = {L"C:\\x\\y.exe", L"-a", L"C:\\i.ico", 3, L"d"};
+  for (const wchar_t* name : {L"new.lnk", L"old.lnk", L"hard.lnk"}) {
+    ASSERT_EQ(WriteShellLink(folder, name, fields), FileStatus::Done) << name;
+    itest::LinkInfo link = itest::ReadLink(scratch / name);
+    EXPECT_EQ(link.target, L"C:\\x\\y.exe") << name;
+    EXPECT_EQ(link.arguments, L"-a") << name;
+    EXPECT_EQ(link.icon, L"C:\\i.ico") << name;
+    EXPECT_EQ(link.iconIndex, 3) << name;
+    EXPECT_EQ(link.description, L"d") << name;
+  }
+  EXPECT_EQ(test::ReadFileBytes(scratch / L"victim.txt"), "victim");
+  EXPECT_EQ(itest::LinkFiles(scratch.path()),
+            (std::vector<std::wstring>{L"hard.lnk", L"new.lnk", L"old.lnk"}));
+  EXPECT_EQ(WriteShellLink(GuardedFolder(), L"none.lnk", fields), FileStatus::Failed);
 }
 
 TEST_F(IntegrationLinks, FoldersComeFromTheShellAndFallBackToTheWindowsFolder) {

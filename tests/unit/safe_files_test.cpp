@@ -185,6 +185,40 @@ TEST(PrivateFolder, IsNewProtectedAndGoesWithItsFiles) {
   EXPECT_FALSE(test::FolderExists(path));
 }
 
+TEST(PrivateFolder, RemovedNowUnlessAFileInItIsStillOpen) {
+  PrivateFolder busy, idle;
+  ASSERT_EQ(busy.Create(), FileStatus::Done);
+  ASSERT_EQ(idle.Create(), FileStatus::Done);
+  const std::wstring busyPath = busy.Folder().Path(), idlePath = idle.Folder().Path();
+  ASSERT_EQ(WriteWholeFile(busy.Folder(), L"a.exe", "MZ", 2), FileStatus::Done);
+  ASSERT_EQ(WriteWholeFile(idle.Folder(), L"a.exe", "MZ", 2), FileStatus::Done);
+  HANDLE held = CreateFileW((busyPath + L"a.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(busy.Remove(), FileStatus::Failed);
+  EXPECT_TRUE(test::FolderExists(busyPath));
+  CloseHandle(held);
+  EXPECT_EQ(idle.Remove(), FileStatus::Done);
+  EXPECT_FALSE(test::FolderExists(idlePath));
+  test::RemoveTree(busyPath);
+}
+
+TEST(GuardedFolder, MovesAFileByHandleAndNeverReplacesOne) {
+  test::ScratchFolder root(L"move");
+  GuardedFolder from, to;
+  ASSERT_EQ(GuardedFolder::OpenTop((root / L"from").c_str(), true, from), FileStatus::Done);
+  ASSERT_EQ(GuardedFolder::OpenTop((root / L"to").c_str(), true, to), FileStatus::Done);
+  test::WriteFileBytes(root / L"from\\a.exe", "MZ");
+  test::WriteFileBytes(root / L"to\\taken.exe", "other");
+  EXPECT_EQ(MoveGuardedFile(from, L"a.exe", to, L"taken.exe"), FileStatus::Failed);
+  EXPECT_EQ(test::ReadFileBytes(root / L"to\\taken.exe"), "other");
+  EXPECT_EQ(MoveGuardedFile(from, L"a.exe", to, L"b.exe"), FileStatus::Done);
+  EXPECT_FALSE(test::FileExists(root / L"from\\a.exe"));
+  EXPECT_EQ(test::ReadFileBytes(root / L"to\\b.exe"), "MZ");
+  EXPECT_EQ(MoveGuardedFile(from, L"a.exe", to, L"c.exe"), FileStatus::Missing);
+  EXPECT_EQ(MoveGuardedFile(from, L"..\\b.exe", to, L"c.exe"), FileStatus::Failed);
+}
+
 TEST(FolderSecurity, ProgramFilesCountsAsOutOfUsersReach) {
   wchar_t programFiles[MAX_PATH];
   ASSERT_GT(GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH), 0u);
@@ -287,6 +321,10 @@ TEST(GuardedLinks, NothingIsReachedThroughALink) {
 
   FileStatus deleted = DeleteGuardedFile(folder, L"delete-link.ini");
   EXPECT_TRUE(deleted == FileStatus::Link || deleted == FileStatus::Outside);
+  GuardedFolder inner;
+  ASSERT_EQ(folder.OpenChild(L"inner", false, inner), FileStatus::Done);
+  FileStatus moved = MoveGuardedFile(folder, L"delete-link.ini", inner, L"moved.ini");
+  EXPECT_TRUE(moved == FileStatus::Link || moved == FileStatus::Outside);
 
   // Writing replaces the link itself; its target is never written.
   EXPECT_EQ(WriteWholeFile(folder, L"file-link.ini", "mine", 4), FileStatus::Done);
