@@ -3,6 +3,7 @@
 #include "app/exit_codes.h"
 #include "app/install_log.h"
 #include "app/options.h"
+#include "app/progress_window.h"
 #include "base/handles.h"
 #include "base/option_rules.h"
 #include "base/run_log.h"
@@ -82,6 +83,10 @@ RunOutcome TheApp::RunSilent(const wchar_t* commandLine) {
   InstallOptions options;
   SetSilentDefaults(options);
   ReadCommandLineOptions(commandLine, options);
+  DeploymentOptions deployment;
+  ReadDeploymentOptions(commandLine, deployment);
+  ProgressWindow progress;  // closed when the run is over, whatever its outcome
+  if (deployment.progress) progress.Open(kSetupTitle);
   RunOutcome outcome = RunOutcome::Installed;
   RunInstallation(options, &outcome);
   return outcome;

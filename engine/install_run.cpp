@@ -103,6 +103,7 @@ int RunInstallation(InstallOptions& options, RunOutcome* outcome) {
 
   LeftOutFiles leftOut;
   int skipIconLibrary = replaceIconLibrary ? 0 : 1;
+  ReportProgressStep(IDS_STEP_EXTRACTING);
   // A walk that could write none of the files (a read-only folder) installed nothing.
   if (ExtractPayload(folder, skipIconLibrary, &leftOut) != 0 ||
       leftOut.size() >= PayloadFileCount() - skipIconLibrary) {
@@ -111,11 +112,13 @@ int RunInstallation(InstallOptions& options, RunOutcome* outcome) {
   }
 
   wchar_t settingsFile[kLongPath];
+  ReportProgressStep(IDS_STEP_SETTINGS);
   WriteViewerSettings(options.targetFolder, options.iniFolder, options.silentMode, settingsFile);
 
   // After No to the question the run goes on as if no type had been selected.
   bool declined = options.associationMode && !options.silentMode && !ConfirmAssociations(options);
   static const int32_t kNothingSelected[kSelectionCount] = {};
+  ReportProgressStep(IDS_STEP_LINKS);
   IntegrateWithSystem(declined ? 0 : options.associationMode, options.targetFolder,
                       options.startMenuShortcuts, options.desktopShortcut,
                       options.thumbnailsShortcut, options.allUsers,

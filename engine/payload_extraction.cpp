@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "base/handles.h"
+#include "base/run_log.h"
 #include "base/text_rules.h"
 #include "engine/entry_names.h"
 #include "engine/install_options.h"
@@ -135,6 +136,7 @@ int ExtractEntries(unzFile archive, int skipIconLibrary, LeftOutFiles* leftOut) 
   for (ZPOS64_T i = 0; i < global.number_entry; ++i) {
     status = ExtractCurrentEntry(archive, skipIconLibrary, leftOut);
     if (status != UNZ_OK) return status;
+    ReportProgress(i + 1, global.number_entry);
     if (i + 1 < global.number_entry) {
       status = unzGoToNextFile(archive);
       if (status != UNZ_OK) return status;

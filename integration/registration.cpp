@@ -6,12 +6,14 @@
 
 #include <cwchar>
 
+#include "base/run_log.h"
 #include "base/text_rules.h"
 #include "integration/associations.h"
 #include "integration/install_paths.h"
 #include "integration/registry.h"
 #include "integration/shell_links.h"
 #include "integration/web_pages.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -166,6 +168,7 @@ void IntegrateWithSystem(int32_t associationMode, const wchar_t* targetFolder,
     CreateDesktopThumbnailsLink(strings.viewerExePath, allUsers);
     WriteBrowseVerbs(strings.viewerExePath);
   }
+  ReportProgressStep(IDS_STEP_FILE_TYPES);
   RegisterApplicationClass(strings.openCommand);
   WriteUninstallEntry(strings);
   RegisterCapabilities(strings.viewerExePath);

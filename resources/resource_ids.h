@@ -13,6 +13,11 @@
 #define IDS_CANNOT_CREATE_FOLDER 11
 #define IDS_FILES_LEFT_OUT 12         // our own: files skipped during extraction
 #define IDS_NEWER_VERSION 13          // our own: a newer version is installed; "%s" its text
+// Our own: the steps the progress window of a silent run shows.
+#define IDS_STEP_EXTRACTING 14
+#define IDS_STEP_SETTINGS 15
+#define IDS_STEP_LINKS 16
+#define IDS_STEP_FILE_TYPES 17
 
 #define IDD_WELCOME 101
 #define IDD_ASSOCIATIONS 104

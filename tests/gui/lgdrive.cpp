@@ -1,11 +1,13 @@
-// Test driver for the setup wizard: runs inside the installer's Wine prefix, starts the
-// installer, and answers one command per input line by reading and clicking its windows.
+// Test driver for the setup wizard and the progress window of silent runs: runs inside the
+// installer's Wine prefix, starts the installer, and answers one command per input line by
+// reading and clicking its windows.
 // Every wait is bounded. Answers are "ok [value]" or "err reason"; texts are escaped
 // (\n, \r, \t, \\, and \s for a blank inside name=value fields).
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -280,6 +282,160 @@ void FindSheet(DWORD timeout) {
   Ok(std::to_string(reinterpret_cast<uintptr_t>(sheet)));
 }
 
+// Visible top-level windows of the installer, of any class.
+std::vector<HWND> SetupWindows() {
+  struct Search {
+    DWORD pid;
+    std::vector<HWND> found;
+  } search = {setup.dwProcessId, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (ProcessOf(window) == s->pid && IsWindowVisible(window)) s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string RectText(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+         std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top);
+}
+
+HWND ProgressBarOf(HWND window) { return FindWindowExW(window, nullptr, PROGRESS_CLASSW, nullptr); }
+
+std::wstring ServerText(HWND window) {
+  // For a window of another process this reads the stored text and sends nothing, so it
+  // works while the installer's thread is suspended.
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return text;
+}
+
+// The installer's progress window. Once it is seen, the installer runs in lockstep with
+// the driver: its thread stays suspended except to go on to its next progress report.
+class ProgressView {
+ public:
+  ~ProgressView() {
+    if (held_) ResumeThread(setup.hThread);
+  }
+
+  // Waits for a visible window of the installer with a progress bar and holds the
+  // installer there; false when it ended (or the time ran out) before.
+  bool Find(DWORD timeout, std::vector<HWND>* seen) {
+    for (DWORD start = GetTickCount(); Alive() && GetTickCount() - start < timeout; Sleep(1)) {
+      for (HWND candidate : SetupWindows()) {
+        Note(candidate, seen);
+        if (HWND bar = ProgressBarOf(candidate)) {
+          held_ = SuspendThread(setup.hThread) != static_cast<DWORD>(-1);
+          window = candidate;
+          bar_ = bar;
+          return held_;
+        }
+      }
+    }
+    return false;
+  }
+
+  // Lets the installer go on to its next report, where it pumps its window and answers
+  // the message; then holds it again. False when the window went away meanwhile.
+  bool Ask(UINT message, LRESULT* answer) {
+    ResumeThread(setup.hThread);
+    bool answered = SendBounded(bar_, message, 0, 0, answer, 30000);
+    SuspendThread(setup.hThread);
+    return answered;
+  }
+
+  std::wstring StepText() const {
+    return ServerText(FindWindowExW(window, nullptr, L"Static", nullptr));
+  }
+
+  static void Note(HWND window, std::vector<HWND>* seen) {
+    if (!seen) return;
+    for (HWND known : *seen)
+      if (known == window) return;
+    seen->push_back(window);
+  }
+
+  HWND window = nullptr;
+
+ private:
+  HWND bar_ = nullptr;
+  bool held_ = false;
+};
+
+std::string WindowFacts(HWND window) {
+  int buttons = 0;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0) ++buttons;
+  RECT r;
+  GetWindowRect(window, &r);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  bool sysmenu = (GetWindowLongW(window, GWL_STYLE) & WS_SYSMENU) != 0;
+  return "title=" + Escape(ServerText(window), true) + " class=" + Escape(ClassOf(window), true) +
+         " buttons=" + std::to_string(buttons) + " sysmenu=" + std::to_string(sysmenu ? 1 : 0) +
+         " rect=" + RectText(r) + " work=" + RectText(monitor.rcWork);
+}
+
+// watch TIMEOUT: follows a silent run to its end. Answers its exit code, how many visible
+// windows it showed, and for the one with a progress bar its facts, the step texts in the
+// order they appeared, the bar's range and the positions it went through.
+void Watch(DWORD timeout) {
+  std::vector<HWND> seen;
+  std::string facts;
+  std::wstring steps;
+  std::string positions;
+  LRESULT high = -1;
+  DWORD start = GetTickCount();
+  {
+    ProgressView view;
+    if (view.Find(timeout, &seen)) {
+      facts = WindowFacts(view.window);
+      std::wstring last;
+      // Position and range take turns; the step text is read at every report.
+      for (bool position = true; GetTickCount() - start < timeout; position = !position) {
+        LRESULT value = 0;
+        if (!view.Ask(position ? PBM_GETPOS : PBM_GETRANGE, &value)) break;
+        if (position) positions += (positions.empty() ? "" : ",") + std::to_string(value);
+        if (!position) high = value;
+        std::wstring text = view.StepText();
+        if (!text.empty() && text != last) steps += (steps.empty() ? L"" : L"|") + text;
+        if (!text.empty()) last = text;
+        for (HWND window : SetupWindows()) ProgressView::Note(window, &seen);
+      }
+    }
+  }
+  DWORD left = timeout - std::min<DWORD>(timeout, GetTickCount() - start);
+  if (WaitForSingleObject(setup.hProcess, left) != WAIT_OBJECT_0) return Fail("still running");
+  DWORD code = 0;
+  GetExitCodeProcess(setup.hProcess, &code);
+  std::string out = "exit=" + std::to_string(code) + " windows=" + std::to_string(seen.size());
+  if (!facts.empty())
+    out += " " + facts + " steps=" + Escape(steps, true) + " high=" + std::to_string(high) +
+           " positions=" + positions;
+  Ok(out);
+}
+
+// pause POS TIMEOUT: holds the installer (its thread suspended, the window as drawn) once
+// its progress bar stands at POS or beyond, until "resume"; answers the window's frame.
+void PauseAt(LRESULT want, DWORD timeout) {
+  ProgressView view;
+  if (!view.Find(timeout, nullptr)) return Fail("no progress window");
+  LRESULT pos = 0;
+  while (pos < want)
+    if (!view.Ask(PBM_GETPOS, &pos)) return Fail("no progress at " + std::to_string(want));
+  // One report more: the installer answers before it paints what it reached.
+  if (!view.Ask(PBM_GETPOS, &pos)) return Fail("the window went away");
+  // Left suspended: one more suspension than the view's own, which it gives back.
+  if (SuspendThread(setup.hThread) == static_cast<DWORD>(-1)) return Fail("cannot suspend");
+  RECT r;
+  GetWindowRect(view.window, &r);
+  Ok(RectText(r));
+}
+
 void Command(const std::string& line) {
   std::string rest;
   std::vector<std::string> w = Split(line, 4, &rest);
@@ -294,6 +450,11 @@ void Command(const std::string& line) {
   }
   if (c == "sheet") return FindSheet(arg(1, 20000));
   if (c == "alive") return Ok(Alive() ? "1" : "0");
+  if (c == "watch") return Watch(arg(1, 60000));
+  if (c == "pause") return PauseAt(arg(1), arg(2, 60000));
+  if (c == "resume") {
+    return ResumeThread(setup.hThread) == static_cast<DWORD>(-1) ? Fail("cannot resume") : Ok();
+  }
   if (c == "wait-exit") {
     if (WaitForSingleObject(setup.hProcess, arg(1, 20000)) != WAIT_OBJECT_0)
       return Fail("still running");
@@ -352,6 +513,12 @@ void Command(const std::string& line) {
   }
   if (!sheet) return Fail("no sheet yet");
   if (c == "title") return Ok(Escape(TextOf(sheet), false));
+  if (c == "frame") {
+    // The sheet's outer rectangle, frame included: "left,top,width,height" on the screen.
+    RECT r;
+    GetWindowRect(sheet, &r);
+    return Ok(RectText(r));
+  }
   if (c == "page") return Ok(std::to_string(CurrentPage()));
   if (c == "waitpage") {
     int want = arg(1);
