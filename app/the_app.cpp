@@ -6,6 +6,7 @@
 #include "app/install_log.h"
 #include "app/options.h"
 #include "base/handles.h"
+#include "base/option_rules.h"
 #include "base/run_log.h"
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
@@ -39,16 +40,28 @@ BOOL TheApp::InitInstance() {
   return FALSE;
 }
 
+namespace {
+
+// The viewer of the target folder, or any viewer window, still runs; with /closeviewer=N
+// after asking it to close and waiting for it.
+bool ViewerStillRunning(const wchar_t* commandLine, const wchar_t* targetFolder) {
+  DeploymentOptions deployment;
+  ReadDeploymentOptions(commandLine, deployment);
+  return !CloseRunningViewers(targetFolder, deployment.closeViewerSeconds);
+}
+
+}  // namespace
+
 RunOutcome TheApp::RunSilent(const wchar_t* commandLine) {
-  if (IsViewerRunning()) {
+  InstallOptions options;
+  SetSilentDefaults(options);
+  ReadCommandLineOptions(commandLine, options);
+  if (ViewerStillRunning(commandLine, options.targetFolder)) {
     wchar_t message[kMaxPath];
     LoadResourceString(IDS_VIEWER_RUNNING, message, kMaxPath);
     WriteInstallLog(message);
     return RunOutcome::ViewerRunning;
   }
-  InstallOptions options;
-  SetSilentDefaults(options);
-  ReadCommandLineOptions(commandLine, options);
   RunOutcome outcome = RunOutcome::Installed;
   RunInstallation(options, &outcome);
   return outcome;
