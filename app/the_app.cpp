@@ -69,20 +69,32 @@ BOOL TheApp::InitInstance() {
   return FALSE;
 }
 
+namespace {
+
+// The viewer of the target folder, or any viewer window, still runs; with /closeviewer=N
+// after asking it to close and waiting for it.
+bool ViewerStillRunning(const wchar_t* commandLine, const wchar_t* targetFolder) {
+  DeploymentOptions deployment;
+  ReadDeploymentOptions(commandLine, deployment);
+  return !CloseRunningViewers(targetFolder, deployment.closeViewerSeconds);
+}
+
+}  // namespace
+
 RunOutcome TheApp::RunSilent(const wchar_t* commandLine) {
   // Only a silent run keeps a log; the wizard says what matters in its own windows.
   SetProblemLogWriter(WriteInstallLog);
   // Before the viewer check: a refused run has no reason to bother a running viewer.
   if (RefuseDowngrade(commandLine, true)) return RunOutcome::NewerVersionInstalled;
-  if (IsViewerRunning()) {
+  InstallOptions options;
+  SetSilentDefaults(options);
+  ReadCommandLineOptions(commandLine, options);
+  if (ViewerStillRunning(commandLine, options.targetFolder)) {
     wchar_t message[kMaxPath];
     LoadResourceString(IDS_VIEWER_RUNNING, message, kMaxPath);
     WriteInstallLog(message);
     return RunOutcome::ViewerRunning;
   }
-  InstallOptions options;
-  SetSilentDefaults(options);
-  ReadCommandLineOptions(commandLine, options);
   DeploymentOptions deployment;
   ReadDeploymentOptions(commandLine, deployment);
   ProgressWindow progress;  // closed when the run is over, whatever its outcome

@@ -6,7 +6,6 @@
 
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
-#include "base/viewer_check.h"
 #include "integration/registration.h"
 #include "resources/resource_ids.h"
 #include "wizard/control_ids.h"
@@ -68,7 +67,7 @@ void CWizPropertyPage::SetUpWelcome() {
     SetDlgItemText(IDC_TARGET_FOLDER, folder);
     if (FindExistingInstallation(folder)) SetDlgItemText(IDC_TARGET_FOLDER, folder);
   }
-  if (IsViewerRunning()) ShowMessage(IDS_VIEWER_RUNNING, MB_ICONWARNING | MB_OK);
+  if (ViewerRunning()) ShowMessage(IDS_VIEWER_RUNNING, MB_ICONWARNING | MB_OK);
   firstActivation = 0;
 }
 

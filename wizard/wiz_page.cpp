@@ -2,6 +2,7 @@
 #include "wizard/wiz_page.h"
 
 #include "base/system_helpers.h"
+#include "base/text_rules.h"
 #include "base/viewer_check.h"
 #include "resources/resource_ids.h"
 #include "wizard/control_ids.h"
@@ -25,6 +26,13 @@ bool CWizPropertyPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
 }
 
 int CWizPropertyPage::ActiveIndex() const { return sheet ? sheet->GetActiveIndex() : -1; }
+
+bool CWizPropertyPage::ViewerRunning() {
+  if (!sheet) return IsViewerRunning(nullptr);
+  wchar_t folder[kLongPath];
+  sheet->GetPage(kWelcomePage)->GetDlgItemText(IDC_TARGET_FOLDER, folder, kLongPath);
+  return IsViewerRunning(folder);
+}
 
 int CWizPropertyPage::ShowMessage(unsigned messageId, UINT flags) {
   wchar_t text[kLongPath];
@@ -61,7 +69,7 @@ LRESULT CWizPropertyPage::OnWizardNext() {
       if (!TargetFolderAccepted()) return -1;
       break;
     case kReadyPage:
-      if (IsViewerRunning()) {
+      if (ViewerRunning()) {
         ShowMessage(IDS_VIEWER_RUNNING, MB_ICONWARNING | MB_OK);
         return -1;
       }

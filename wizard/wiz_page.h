@@ -45,6 +45,8 @@ class CWizPropertyPage : public CPropertyPage {
 
  private:
   int ActiveIndex() const;
+  // A viewer window is open, or the viewer in the welcome page's target folder runs.
+  bool ViewerRunning();
 
   // Welcome and options page.
   void SetUpWelcome();

@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <string>
 
+#include "base/option_rules.h"
 #include "base/safe_files.h"
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
@@ -35,6 +36,8 @@ constexpr size_t kMessageChars = 1024;
 
 struct Context {
   bool silent = false;
+  int32_t closeViewerSeconds = -1;  // /closeviewer=N
+  bool located = false;             // program and folder known
   wchar_t program[kMaxPath] = {};
   wchar_t folder[kMaxPath] = {};  // final backslash
   wchar_t displayName[64] = {};
@@ -94,15 +97,23 @@ UninstallOutcome Remove(Context& context) {
   return context.left.empty() ? UninstallOutcome::Removed : UninstallOutcome::FilesLeft;
 }
 
+// A viewer window, or the viewer of this folder in any session, still runs; with
+// /closeviewer=N after asking it to close and waiting for it.
+bool ViewerStillRunning(const Context& context) {
+  return !CloseRunningViewers(context.located ? context.folder : nullptr,
+                              context.closeViewerSeconds);
+}
+
 UninstallOutcome Uninstall(Context& context) {
   swprintf(context.displayName, 64, L"%ls %d.%d (64-bit)", kProductName, kVersionMajor,
            kVersionMinor);
-  if (IsViewerRunning()) {
+  context.located = LocateProgram(context);
+  if (ViewerStillRunning(context)) {
     Show(context, kViewerRunning, MB_ICONEXCLAMATION);
     return UninstallOutcome::ViewerRunning;
   }
   wchar_t text[kMessageChars];
-  if (!LocateProgram(context) || !IsInstallationFolder(context.folder)) {
+  if (!context.located || !IsInstallationFolder(context.folder)) {
     swprintf(text, kMessageChars, kNotThisFolderFormat, context.folder);
     Show(context, text, MB_ICONEXCLAMATION);
     return UninstallOutcome::NotThisFolder;
@@ -115,7 +126,7 @@ UninstallOutcome Uninstall(Context& context) {
   }
   if (!context.silent && !Ask(context)) return UninstallOutcome::Declined;
   // The viewer may have been started while the question was open.
-  if (IsViewerRunning()) {
+  if (ViewerStillRunning(context)) {
     Show(context, kViewerRunning, MB_ICONEXCLAMATION);
     return UninstallOutcome::ViewerRunning;
   }
@@ -136,5 +147,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
   HardenDllSearchPath();
   Context context;
   context.silent = WantsSilentRemoval(arguments);
+  DeploymentOptions deployment;
+  ReadDeploymentOptions(arguments, deployment);
+  context.closeViewerSeconds = deployment.closeViewerSeconds;
   return UninstallExitCode(Uninstall(context));
 }

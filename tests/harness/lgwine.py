@@ -240,6 +240,25 @@ class Prefix:
         return subprocess.Popen(["wine", str(BUILD_DIR / "lgrun.exe")], env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
+    def running(self, program):
+        """Windows command lines of this prefix's processes whose program file is named
+        program (any letter case), read from the host's /proc: what runs, on whatever
+        Wine desktop, without asking Win32."""
+        found = []
+        marker = f"WINEPREFIX={self.path}".encode()
+        for entry in Path("/proc").iterdir():
+            if not entry.name.isdigit():
+                continue
+            try:
+                env = (entry / "environ").read_bytes().split(b"\0")
+                args = (entry / "cmdline").read_bytes().decode("utf-8", "replace").split("\0")
+            except OSError:
+                continue
+            name = args[0].replace("\\", "/").rsplit("/", 1)[-1]
+            if marker in env and name.lower() == program.lower():
+                found.append(" ".join(a for a in args if a))
+        return found
+
     def setup(self, arguments="", start_folder=r"C:\start", timeout=180):
         """Runs the installer with the arguments from start_folder (created when missing)."""
         self.host(start_folder).mkdir(parents=True, exist_ok=True)
