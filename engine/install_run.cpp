@@ -50,11 +50,6 @@ bool ConfirmAssociations(const InstallOptions& options) {
                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
-void ConvertSettingsFile(const wchar_t* settingsFile) {
-  FILE* source = _wfopen(settingsFile, L"rb");
-  if (source) ConvertSettingsToUnicode(settingsFile, source);
-}
-
 void ReportLeftOutFiles(const InstallOptions& options, const wchar_t* folder,
                         const LeftOutFiles& leftOut) {
   wchar_t message[kLongPath];
@@ -120,7 +115,7 @@ int RunInstallation(InstallOptions& options, RunOutcome* outcome) {
                       options.startMenuShortcuts, options.desktopShortcut,
                       options.thumbnailsShortcut, options.allUsers,
                       declined ? kNothingSelected : options.associationSelection);
-  ConvertSettingsFile(settingsFile);
+  ConvertSettingsToUnicode(settingsFile);
   // Files held open by another program were skipped: the installation is not complete.
   if (!leftOut.empty()) ReportLeftOutFiles(options, folder, leftOut);
   if (outcome) *outcome = leftOut.empty() ? RunOutcome::Installed : RunOutcome::FilesLeftOut;
