@@ -262,7 +262,7 @@ int ConvertSettingsToUnicode(const wchar_t* settingsFile) {
   if (!ConvertToUnicode(source, converted, pieces)) return 0;
   if (pieces == 0) return 1;  // an empty file stays as it is
   UniqueHandle scratch;
-  if (CreateScratchFile(folder, name.c_str(), scratch) != FileStatus::Done) return 1;
+  if (CreateScratchFile(folder, L"~lg", scratch) != FileStatus::Done) return 1;
   DWORD bytes = static_cast<DWORD>(converted.size() * sizeof(wchar_t));
   DWORD written = 0;
   // A conversion that could not be written completely must not replace the settings.

@@ -13,8 +13,11 @@
 #define IDS_CANNOT_CREATE_FOLDER 11
 #define IDS_FILES_LEFT_OUT 12         // our own: files skipped during extraction
 #define IDS_NEWER_VERSION 13          // our own: a newer version is installed; "%s" its text
+#define IDS_FOLDER_REFUSED 14         // our own: the target or a payload folder is a link
 #define IDS_SETTINGS_FOLDER_REFUSED 15  // our own: settings kept in the program folder
 #define IDS_SETTINGS_FILE_REFUSED 16  // our own: a settings file left as it is
+#define IDS_REPLACED_AT_RESTART 17    // our own: files held open, replaced at the restart
+#define IDS_RESTART_TO_FINISH 18      // our own: the wizard asks for the restart
 
 #define IDD_WELCOME 101
 #define IDD_ASSOCIATIONS 104
