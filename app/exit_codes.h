@@ -13,7 +13,9 @@ constexpr int ExitCodeFor(RunOutcome outcome) {
     case RunOutcome::ExtractionFailed: return 4;
     case RunOutcome::WizardAbandoned: return 5;
     case RunOutcome::FilesLeftOut: return 6;
+    case RunOutcome::LinkRefused: return 7;
     case RunOutcome::NewerVersionInstalled: return 8;
+    case RunOutcome::RestartRequired: return 3010;
   }
   return 5;
 }

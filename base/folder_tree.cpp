@@ -23,9 +23,14 @@ bool CanEnterFolder(const wchar_t* path) {
   return true;
 }
 
-}  // namespace
+// Whether nothing but backslashes follows position at in path.
+bool OnlySeparatorsAfter(const wchar_t* path, size_t at) {
+  for (const wchar_t* c = path + at + 1; *c; ++c)
+    if (*c != L'\\') return false;
+  return true;
+}
 
-int CreateFolderTree(wchar_t* path) {
+int BuildFolderTree(wchar_t* path, FolderMaker* makeLast) {
   TrimBlanks(path);
   if (path[0] == L'\0') return 0;
   AppendFinalBackslash(path);
@@ -48,7 +53,10 @@ int CreateFolderTree(wchar_t* path) {
     }
     rebuilt[out] = L'\0';
     TrimBlanks(rebuilt);
-    CreateDirectoryW(rebuilt, nullptr);
+    if (makeLast && OnlySeparatorsAfter(path, in) && !EndsWith(rebuilt, L'\\'))
+      makeLast->Make(rebuilt);
+    else
+      CreateDirectoryW(rebuilt, nullptr);
     out = wcslen(rebuilt);
     if (!EndsWith(rebuilt, L'\\') && out + 1 < kMaxPath) rebuilt[out++] = L'\\';
   }
@@ -56,4 +64,12 @@ int CreateFolderTree(wchar_t* path) {
   CopyText(path, kLongPath, rebuilt);
   AppendFinalBackslash(path);
   return CanEnterFolder(path) ? 1 : 0;
+}
+
+}  // namespace
+
+int CreateFolderTree(wchar_t* path) { return BuildFolderTree(path, nullptr); }
+
+int CreateFolderTree(wchar_t* path, FolderMaker& makeLast) {
+  return BuildFolderTree(path, &makeLast);
 }

@@ -33,6 +33,16 @@ void DeleteContents(const GuardedFolder& folder) {
   FindClose(find);
 }
 
+bool IsElevated() {
+  UniqueHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return true;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size))
+    return true;  // unknown counts as elevated: the stricter answer
+  return elevation.TokenIsElevated != 0;
+}
+
 }  // namespace
 
 FileStatus PrivateFolder::Create() {
@@ -41,12 +51,26 @@ FileStatus PrivateFolder::Create() {
   if (n == 0 || n >= MAX_PATH) return FileStatus::Failed;
   FolderSecurity security(kPrivateFolderSddl);
   if (!security.get()) return FileStatus::Failed;
-  std::wstring temp = std::wstring(windows) + L"\\Temp\\";
+  return CreateIn(std::wstring(windows) + L"\\Temp\\", security.get());
+}
+
+FileStatus PrivateFolder::CreateForUser() {
+  if (IsElevated()) return FileStatus::Failed;
+  wchar_t temp[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return FileStatus::Failed;
+  return CreateIn(temp, nullptr);
+}
+
+FileStatus PrivateFolder::CreateIn(const std::wstring& parent, const SECURITY_ATTRIBUTES* security) {
+  folder_ = GuardedFolder();
+  std::wstring temp = parent;
+  if (!temp.empty() && temp.back() != L'\\') temp += L'\\';
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     std::wstring name = RandomName();
     if (name.empty()) return FileStatus::Failed;
     GuardedFolder folder;
-    FileStatus status = GuardedFolder::OpenTop((temp + name).c_str(), true, folder, security.get());
+    FileStatus status = GuardedFolder::OpenTop((temp + name).c_str(), true, folder, security);
     if (status != FileStatus::Done) return status;
     if (!folder.Created()) continue;  // somebody's folder of that name: not ours to use
     folder_ = std::move(folder);

@@ -18,6 +18,12 @@ class PrivateFolder {
   // (Administrators and SYSTEM only); a name that exists already is never reused.
   FileStatus Create();
 
+  // For a process that is not elevated, which cannot create the protected descriptor: a
+  // new folder of the same kind in the user's temporary folder, with the descriptor it
+  // inherits there (other users cannot write it; programs of the same user gain nothing
+  // by planting in it). Failed in an elevated process, which must use Create.
+  FileStatus CreateForUser();
+
   const GuardedFolder& Folder() const { return folder_; }
   bool IsOpen() const { return folder_.IsOpen(); }
 
@@ -31,4 +37,6 @@ class PrivateFolder {
  private:
   GuardedFolder folder_;
   bool keep_ = false;
+
+  FileStatus CreateIn(const std::wstring& parent, const SECURITY_ATTRIBUTES* security);
 };

@@ -5,12 +5,13 @@
 #include <cwchar>
 #include <string>
 
-#include "base/folder_tree.h"
 #include "base/run_log.h"
+#include "base/safe_files.h"
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
 #include "engine/icon_library.h"
 #include "engine/payload_extraction.h"
+#include "engine/target_folder.h"
 #include "engine/viewer_settings.h"
 #include "integration/registration.h"
 #include "payload_files.h"
@@ -32,6 +33,18 @@ void ReportWithFolder(const InstallOptions& options, unsigned messageId, const w
   ReportProblem(options, text);
 }
 
+// "message: path reason", the reason in the words of FileStatusText.
+void ReportRefusedFolder(const InstallOptions& options, const std::wstring& path,
+                         FileStatus why) {
+  std::wstring named = path;
+  while (named.size() > 3 && named.back() == L'\\') named.pop_back();
+  named += L" ";
+  named += FileStatusText(why);
+  ReportWithFolder(options, IDS_FOLDER_REFUSED, named.c_str(), FolderFirst::No);
+}
+
+bool IsRefusal(FileStatus status) { return status == FileStatus::Link || status == FileStatus::Outside; }
+
 size_t PayloadFileCount() {
   size_t count = 0;
   for (bool folder : kPayloadIsFolder) count += folder ? 0 : 1;
@@ -43,6 +56,28 @@ int Stop(RunOutcome why, RunOutcome* outcome) {
   return 0;
 }
 
+// Every folder of the payload, looked at before anything is written and then made where
+// missing: a folder that is a link stops the run while the target is still untouched.
+// Plugins stays open for the icon library's check; refused names the folder that stopped it.
+FileStatus OpenPayloadFolders(const GuardedFolder& top, GuardedFolder& plugins,
+                              std::wstring& refused) {
+  for (bool create : {false, true}) {
+    for (int i = 0; i < kPayloadEntryCount; ++i) {
+      if (!kPayloadIsFolder[i]) continue;
+      std::wstring name = kPayloadEntries[i];
+      while (!name.empty() && name.back() == L'/') name.pop_back();
+      GuardedFolder folder;
+      FileStatus status = top.OpenChild(name.c_str(), create, folder);
+      if (IsRefusal(status)) {
+        refused = top.PathOf(name.c_str());
+        return status;
+      }
+      if (create && name == L"Plugins") plugins = std::move(folder);
+    }
+  }
+  return FileStatus::Done;
+}
+
 bool ConfirmAssociations(const InstallOptions& options) {
   wchar_t question[kLongPath];
   LoadResourceString(IDS_CONFIRM_ASSOCIATIONS, question, kLongPath);
@@ -50,27 +85,36 @@ bool ConfirmAssociations(const InstallOptions& options) {
                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
-void ConvertSettingsFile(const wchar_t* settingsFile) {
-  FILE* source = _wfopen(settingsFile, L"rb");
-  if (source) ConvertSettingsToUnicode(settingsFile, source);
-}
-
-void ReportLeftOutFiles(const InstallOptions& options, const wchar_t* folder,
-                        const LeftOutFiles& leftOut) {
+// A message followed by one line per file, in Windows paths; a box in a wizard run, one
+// log entry in a silent run.
+void ReportFiles(const InstallOptions& options, unsigned messageId, const wchar_t* folder,
+                 const LeftOutFiles& files, unsigned boxIcon, unsigned boxClosingId = 0) {
   wchar_t message[kLongPath];
-  LoadResourceString(IDS_FILES_LEFT_OUT, message, kLongPath);
+  LoadResourceString(messageId, message, kLongPath);
   std::wstring text = message;
-  for (const std::wstring& name : leftOut) {
+  for (const std::wstring& name : files) {
     size_t start = text.size() + 1;
     text += L"\n" + std::wstring(folder) + name;
     // Archive names separate folders with "/"; the user reads Windows paths.
     for (size_t i = start; i < text.size(); ++i)
       if (text[i] == L'/') text[i] = L'\\';
   }
-  if (options.silentMode)
+  if (options.silentMode) {
     WriteProblemLog(text.c_str());
-  else
-    MessageBoxW(GetActiveWindow(), text.c_str(), options.setupTitle, MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (boxClosingId) {
+    LoadResourceString(boxClosingId, message, kLongPath);
+    text += L"\n\n";
+    text += message;
+  }
+  MessageBoxW(GetActiveWindow(), text.c_str(), options.setupTitle, MB_OK | boxIcon);
+}
+
+// Installed completely, at the next restart, or not completely.
+RunOutcome Completion(const ExtractionReport& report) {
+  if (!report.leftOut.empty()) return RunOutcome::FilesLeftOut;
+  return report.replacedAtRestart.empty() ? RunOutcome::Installed : RunOutcome::RestartRequired;
 }
 
 }  // namespace
@@ -89,24 +133,36 @@ int RunInstallation(InstallOptions& options, RunOutcome* outcome) {
     ReportWithFolder(options, IDS_INVALID_FOLDER, folder, FolderFirst::No);
     return Stop(RunOutcome::InvalidFolder, outcome);
   }
-  if (!CreateFolderTree(folder)) {
+  TargetFolder target;
+  if (!PrepareTargetFolder(folder, target)) {
     ReportWithFolder(options, IDS_CANNOT_CREATE_FOLDER, folder, FolderFirst::No);
     return Stop(RunOutcome::FolderNotCreated, outcome);
   }
+  if (IsRefusal(target.status)) {
+    ReportRefusedFolder(options, folder, target.status);
+    return Stop(RunOutcome::LinkRefused, outcome);
+  }
 
-  wchar_t pluginFolder[kLongPath];
-  swprintf(pluginFolder, kLongPath, L"%lsPlugins", folder);
-  CreateFolderTree(pluginFolder);
-  wchar_t iconLibraryPath[kLongPath];
-  swprintf(iconLibraryPath, kLongPath, L"%lsIcons.dll", pluginFolder);
-  bool replaceIconLibrary = ShouldReplaceIconLibrary(iconLibraryPath);
+  GuardedFolder plugins;
+  std::wstring refused;
+  FileStatus folders = target.top.IsOpen() ? OpenPayloadFolders(target.top, plugins, refused)
+                                           : FileStatus::Failed;
+  if (IsRefusal(folders)) {
+    ReportRefusedFolder(options, refused, folders);
+    return Stop(RunOutcome::LinkRefused, outcome);
+  }
+  bool replaceIconLibrary = ShouldReplaceIconLibrary(plugins);
 
-  LeftOutFiles leftOut;
+  ExtractionReport report;
   int skipIconLibrary = replaceIconLibrary ? 0 : 1;
   ReportProgressStep(IDS_STEP_EXTRACTING);
+  int walk = ExtractPayload(folder, skipIconLibrary, &report);
+  if (walk == kFolderRefused) {
+    ReportRefusedFolder(options, report.refusedFolder, report.refusedStatus);
+    return Stop(RunOutcome::LinkRefused, outcome);
+  }
   // A walk that could write none of the files (a read-only folder) installed nothing.
-  if (ExtractPayload(folder, skipIconLibrary, &leftOut) != 0 ||
-      leftOut.size() >= PayloadFileCount() - skipIconLibrary) {
+  if (walk != 0 || report.leftOut.size() >= PayloadFileCount() - skipIconLibrary) {
     ReportWithFolder(options, IDS_INSTALL_FAILED, folder, FolderFirst::Yes);
     return Stop(RunOutcome::ExtractionFailed, outcome);
   }
@@ -123,9 +179,14 @@ int RunInstallation(InstallOptions& options, RunOutcome* outcome) {
                       options.startMenuShortcuts, options.desktopShortcut,
                       options.thumbnailsShortcut, options.allUsers,
                       declined ? kNothingSelected : options.associationSelection);
-  ConvertSettingsFile(settingsFile);
-  // Files held open by another program were skipped: the installation is not complete.
-  if (!leftOut.empty()) ReportLeftOutFiles(options, folder, leftOut);
-  if (outcome) *outcome = leftOut.empty() ? RunOutcome::Installed : RunOutcome::FilesLeftOut;
+  ConvertSettingsToUnicode(settingsFile);
+  // Files held open by another program: skipped (the installation is not complete), or
+  // waiting for the restart that completes it.
+  if (!report.leftOut.empty())
+    ReportFiles(options, IDS_FILES_LEFT_OUT, folder, report.leftOut, MB_ICONWARNING);
+  if (!report.replacedAtRestart.empty())
+    ReportFiles(options, IDS_REPLACED_AT_RESTART, folder, report.replacedAtRestart,
+                MB_ICONINFORMATION, IDS_RESTART_TO_FINISH);
+  if (outcome) *outcome = Completion(report);
   return 1;
 }

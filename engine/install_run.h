@@ -4,7 +4,7 @@
 #include "engine/install_options.h"
 #include "engine/run_outcome.h"
 
-// 1 when the installation went through, 0 when it stopped with message 5, 11 or 7.
+// 1 when the installation went through, 0 when it stopped with message 5, 11, 7 or 14.
 // The outcome, when asked for, says which of them (or the success) it was.
 int RunInstallation(InstallOptions& options, RunOutcome* outcome = nullptr);
 

@@ -10,4 +10,6 @@ enum class RunOutcome {
   WizardAbandoned,
   FilesLeftOut,  // installed, but files held open elsewhere could not be written
   NewerVersionInstalled,  // a newer version is registered: nothing installed
+  LinkRefused,  // the target or one of its payload folders is a link: stopped there
+  RestartRequired,  // installed; files held open are replaced at the next restart
 };

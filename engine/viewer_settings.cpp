@@ -2,20 +2,27 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <cwchar>
+#include <string>
 
 #include "base/folder_tree.h"
 #include "base/handles.h"
+#include "base/path_rules.h"
+#include "base/private_folder.h"
+#include "base/run_log.h"
+#include "base/safe_files.h"
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
 #include "engine/install_options.h"
 #include "engine/settings_rules.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 constexpr wchar_t kSettingsName[] = L"lg_show64.ini";
-constexpr wchar_t kTempName[] = L"lg_show64.ini_temp";
+// The copies in the work folder.
+constexpr wchar_t kProgramCopy[] = L"program.ini";
+constexpr wchar_t kSettingsCopy[] = L"settings.ini";
 constexpr wchar_t kUnicodeHeader[] = L"; UNICODE FILE - edit with care ;-)\r\n\r\n";
 constexpr size_t kPieceBytes = 2047;
 
@@ -32,9 +39,11 @@ class ProcessEnvironment final : public EnvironmentLookup {
   }
 };
 
-void WriteKey(const wchar_t* file, const wchar_t* section, const wchar_t* key,
+// Only copies in the work folder are ever named here; an empty name is a file that is not
+// to be written (a bare or empty name would reach the Windows folder).
+void WriteKey(const std::wstring& file, const wchar_t* section, const wchar_t* key,
               const wchar_t* value) {
-  WritePrivateProfileStringW(section, key, value, file);
+  if (!file.empty()) WritePrivateProfileStringW(section, key, value, file.c_str());
 }
 
 // The display's scale in percent (100 without a display context) and the height of a
@@ -53,28 +62,123 @@ void SettingsFileIn(const wchar_t* folder, wchar_t* settingsFile) {
   swprintf(settingsFile, kLongPath, L"%ls%ls", folder[0] ? folder : L".\\", kSettingsName);
 }
 
-// Reads up to kPieceBytes bytes, stopping after a line feed; returns the count.
-size_t ReadPiece(FILE* source, char* piece) {
+bool IsRefusal(FileStatus status) { return status == FileStatus::Link || status == FileStatus::Outside; }
+
+// "message: path reason" in the log of a silent run.
+void NoteRefusal(int silentMode, unsigned messageId, std::wstring path, FileStatus why) {
+  if (!silentMode) return;
+  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  wchar_t message[kLongPath];
+  LoadResourceString(messageId, message, kLongPath);
+  std::wstring text = std::wstring(message) + L": " + path + L" " + FileStatusText(why);
+  WriteProblemLog(text.c_str());
+}
+
+// Where the profile functions work. An elevated run cannot use a folder the user could
+// reach; a run that is not elevated cannot make the protected one, and loses nothing to
+// the user's own programs in the user's temporary folder.
+bool OpenWorkFolder(PrivateFolder& work) {
+  return work.Create() == FileStatus::Done || work.CreateForUser() == FileStatus::Done;
+}
+
+// Copies the settings file into the work folder. A missing file gives no copy: the
+// profile functions make a new one.
+FileStatus BringIn(const GuardedFolder& home, const PrivateFolder& work, const wchar_t* copyName) {
+  std::string bytes;
+  FileStatus status = ReadWholeFile(home, kSettingsName, bytes);
+  if (status == FileStatus::Missing) return FileStatus::Done;
+  if (status != FileStatus::Done) return status;
+  return WriteWholeFile(work.Folder(), copyName, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+// Puts the copy, as the profile functions left it, in place of the settings file; a link
+// there is replaced itself, never written through.
+void PutBack(const GuardedFolder& home, const PrivateFolder& work, const wchar_t* copyName) {
+  std::wstring copy = work.Folder().PathOf(copyName);
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.c_str());  // flushes a cached copy
+  std::string bytes;
+  if (ReadWholeFile(work.Folder(), copyName, bytes) != FileStatus::Done) return;  // none made
+  WriteWholeFile(home, kSettingsName, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+class SettingsFolderMaker final : public FolderMaker {
+ public:
+  explicit SettingsFolderMaker(GuardedFolder& folder) : folder_(folder) {}
+  bool Make(const wchar_t* path) override {
+    if (folder_.IsOpen()) return true;
+    return GuardedFolder::OpenTop(path, true, folder_) == FileStatus::Done;
+  }
+
+ private:
+  GuardedFolder& folder_;
+};
+
+// The settings folder as the top of a guarded tree, made when missing; expanded (520) is
+// rewritten as CreateFolderTree leaves it. Empty means the current folder.
+FileStatus OpenSettingsFolder(wchar_t* expanded, GuardedFolder& folder) {
+  if (expanded[0] == L'\0') return GuardedFolder::OpenTop(L".", false, folder);
+  SettingsFolderMaker maker(folder);
+  if (!CreateFolderTree(expanded, maker)) return FileStatus::Failed;
+  if (folder.IsOpen()) return FileStatus::Done;
+  return GuardedFolder::OpenTop(expanded, false, folder);
+}
+
+// The keys, written into the copies: programCopy for the program folder's file,
+// settingsCopy for the file the viewer uses (the same one without a settings folder).
+void WriteKeys(const std::wstring& programCopy, const std::wstring& settingsCopy,
+               const wchar_t* iniFolder, bool useIniFolder, const wchar_t* settingsFile) {
+  std::wstring pointerIni;
+  if (useIniFolder) {
+    pointerIni = programCopy;
+    WriteKey(programCopy, L"Others", L"INI_Folder", iniFolder);
+  } else {
+    WriteKey(programCopy, L"Others", L"INI_Folder", nullptr);
+  }
+
+  bool packaged = useIniFolder && IsPackagedLayout(iniFolder, settingsFile);
+  WriteKey(settingsCopy, L"Language", L"DLL", L"DEUTSCH.DLL");
+  WriteKey(settingsCopy, L"Language", L"Lang", L"Deutsch");
+  if (packaged) {
+    WriteKey(pointerIni, L"Language", L"DefaultLang", L"DEUTSCH.DLL");
+    WriteKey(pointerIni, L"Language", L"Lang", L"Deutsch");
+  }
+
+  if (settingsCopy.empty()) return;
+  wchar_t skin[kMaxPath] = {};
+  GetPrivateProfileStringW(L"Toolbar", L"Skin", L"", skin, kMaxPath, settingsCopy.c_str());
+  if (skin[0] != L'\0') return;  // the user's choice stays, in both files
+  ToolbarSkin chosen = SkinForScreen();
+  WriteKey(settingsCopy, L"Toolbar", L"Skin", chosen.skin);
+  WriteKey(settingsCopy, L"Toolbar", L"Size", chosen.size);
+  if (packaged) {
+    WriteKey(pointerIni, L"Toolbar", L"Skin", L"Hallvik_24.png");
+    WriteKey(pointerIni, L"Toolbar", L"Size", L"24");
+  }
+}
+
+// Reads up to kPieceBytes bytes from at, stopping after a line feed; returns the count.
+size_t NextPiece(const std::string& source, size_t at) {
   size_t n = 0;
-  int c;
-  while (n < kPieceBytes && (c = fgetc(source)) != EOF) {
-    piece[n++] = static_cast<char>(c);
-    if (c == '\n') break;
+  while (n < kPieceBytes && at + n < source.size()) {
+    if (source[at + n++] == '\n') break;
   }
   return n;
 }
 
-bool WriteWide(FILE* out, const wchar_t* text, size_t count) {
-  return fwrite(text, sizeof(wchar_t), count, out) == count;
-}
-
-void TempPathBeside(const wchar_t* settingsFile, wchar_t* tempPath) {
-  wchar_t drive[_MAX_DRIVE] = {};
-  wchar_t dir[kLongPath] = {};
-  _wsplitpath_s(settingsFile, drive, _MAX_DRIVE, dir, kLongPath, nullptr, 0, nullptr, 0);
-  swprintf(tempPath, kLongPath, L"%ls%ls", drive, dir);
-  if (tempPath[0] != L'\0') AppendBackslash(tempPath, kLongPath);
-  AppendText(tempPath, kLongPath, kTempName);
+// The file's text in UTF-16 after the header, converted line by line as the viewer's own
+// reader would; false when a piece does not convert. pieces counts the pieces.
+bool ConvertToUnicode(const std::string& source, std::wstring& out, int& pieces) {
+  out = L"\xFEFF";
+  out += kUnicodeHeader;
+  pieces = 0;
+  wchar_t wide[kPieceBytes + 1];
+  for (size_t at = 0, n; (n = NextPiece(source, at)) > 0; at += n, ++pieces) {
+    int count = MultiByteToWideChar(CP_ACP, 0, source.data() + at, static_cast<int>(n), wide,
+                                    kPieceBytes + 1);
+    if (count <= 0) return false;
+    out.append(wide, static_cast<size_t>(count));
+  }
+  return true;
 }
 
 }  // namespace
@@ -85,9 +189,7 @@ void WriteViewerSettings(const wchar_t* targetFolder, wchar_t* iniFolder, int si
   CopyText(folder, kLongPath, targetFolder);
   TrimBlanks(folder);
   AppendBackslash(folder, kLongPath);
-  wchar_t programIni[kLongPath];
-  swprintf(programIni, kLongPath, L"%ls%ls", folder, kSettingsName);
-  CopyText(settingsFile, kLongPath, programIni);
+  swprintf(settingsFile, kLongPath, L"%ls%ls", folder, kSettingsName);
 
   if (silentMode && iniFolder[0] == L'\0') {
     wchar_t defaultFolder[kLongPath];
@@ -96,72 +198,78 @@ void WriteViewerSettings(const wchar_t* targetFolder, wchar_t* iniFolder, int si
   }
 
   wchar_t expanded[kLongPath] = {};
-  // A folder whose expansion does not fit, or that cannot be created, cannot be the
-  // settings folder: the settings then stay in the program folder, without a pointer
-  // that would lead the viewer to a file nobody could write.
+  // A folder whose expansion does not fit, that cannot be created, or that is refused
+  // cannot be the settings folder: the settings then stay in the program folder, without a
+  // pointer that would lead the viewer to a file nobody could write.
   bool useIniFolder = iniFolder[0] != L'\0' &&
                       ExpandEnvironmentNames(iniFolder, expanded, kLongPath, ProcessEnvironment());
-  if (useIniFolder && expanded[0] != L'\0') useIniFolder = CreateFolderTree(expanded) != 0;
-  const wchar_t* pointerIni = L"";
+  GuardedFolder settings;
   if (useIniFolder) {
-    pointerIni = programIni;
-    WriteKey(programIni, L"Others", L"INI_Folder", iniFolder);
-    SettingsFileIn(expanded, settingsFile);
-  } else {
-    WriteKey(programIni, L"Others", L"INI_Folder", nullptr);
+    FileStatus status = OpenSettingsFolder(expanded, settings);
+    useIniFolder = status == FileStatus::Done;
+    if (IsRefusal(status)) NoteRefusal(silentMode, IDS_SETTINGS_FOLDER_REFUSED, expanded, status);
   }
+  GuardedFolder program;
+  GuardedFolder::OpenTop(folder, false, program);
+  PrivateFolder work;
+  if (!OpenWorkFolder(work)) return;
 
-  bool packaged = useIniFolder && IsPackagedLayout(iniFolder, settingsFile);
-  WriteKey(settingsFile, L"Language", L"DLL", L"DEUTSCH.DLL");
-  WriteKey(settingsFile, L"Language", L"Lang", L"Deutsch");
-  if (packaged) {
-    WriteKey(pointerIni, L"Language", L"DefaultLang", L"DEUTSCH.DLL");
-    WriteKey(pointerIni, L"Language", L"Lang", L"Deutsch");
+  // The settings folder may be the program folder itself: then there is one file.
+  bool separate = useIniFolder && !(program.IsOpen() && IsSamePath(program.FinalPath(),
+                                                                   settings.FinalPath()));
+  bool settingsWritable = true;
+  if (separate) {
+    FileStatus status = BringIn(settings, work, kSettingsCopy);
+    if (IsRefusal(status)) {
+      useIniFolder = separate = false;
+      NoteRefusal(silentMode, IDS_SETTINGS_FOLDER_REFUSED, settings.PathOf(kSettingsName), status);
+    } else {
+      settingsWritable = status == FileStatus::Done;  // held open, unreadable: left as it is
+    }
   }
+  bool programWritable = false;
+  if (program.IsOpen()) {
+    FileStatus status = BringIn(program, work, kProgramCopy);
+    programWritable = status == FileStatus::Done;
+    if (IsRefusal(status))
+      NoteRefusal(silentMode, IDS_SETTINGS_FILE_REFUSED, program.PathOf(kSettingsName), status);
+  }
+  if (useIniFolder) SettingsFileIn(expanded, settingsFile);
 
-  wchar_t skin[kMaxPath] = {};
-  GetPrivateProfileStringW(L"Toolbar", L"Skin", L"", skin, kMaxPath, settingsFile);
-  if (skin[0] != L'\0') return;  // the user's choice stays, in both files
-  ToolbarSkin chosen = SkinForScreen();
-  WriteKey(settingsFile, L"Toolbar", L"Skin", chosen.skin);
-  WriteKey(settingsFile, L"Toolbar", L"Size", chosen.size);
-  if (packaged) {
-    WriteKey(pointerIni, L"Toolbar", L"Skin", L"Hallvik_24.png");
-    WriteKey(pointerIni, L"Toolbar", L"Size", L"24");
-  }
+  std::wstring programCopy = programWritable ? work.Folder().PathOf(kProgramCopy) : L"";
+  std::wstring settingsCopy = programCopy;
+  if (separate) settingsCopy = settingsWritable ? work.Folder().PathOf(kSettingsCopy) : L"";
+  WriteKeys(programCopy, settingsCopy, iniFolder, useIniFolder, settingsFile);
+  if (programWritable) PutBack(program, work, kProgramCopy);
+  if (separate && settingsWritable) PutBack(settings, work, kSettingsCopy);
 }
 
-int ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* source) {
-  unsigned char bom[2] = {};
-  if (fread(bom, 1, 2, source) == 2 && bom[0] == 0xFF && bom[1] == 0xFE) {
-    fclose(source);
+int ConvertSettingsToUnicode(const wchar_t* settingsFile) {
+  std::wstring path = settingsFile;
+  size_t slash = path.find_last_of(L"\\/");
+  std::wstring folderPath = slash == std::wstring::npos ? L".\\" : path.substr(0, slash + 1);
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  GuardedFolder folder;
+  std::string source;
+  if (GuardedFolder::OpenTop(folderPath.c_str(), false, folder) != FileStatus::Done ||
+      ReadWholeFile(folder, name.c_str(), source) != FileStatus::Done)
     return 1;
-  }
-  rewind(source);
-  wchar_t tempPath[kLongPath];
-  TempPathBeside(settingsFile, tempPath);
-  FILE* out = _wfopen(tempPath, L"wb");
-  if (!out) {
-    fclose(source);
+  if (source.size() >= 2 && static_cast<unsigned char>(source[0]) == 0xFF &&
+      static_cast<unsigned char>(source[1]) == 0xFE)
     return 1;
-  }
-  static const unsigned char kBom[2] = {0xFF, 0xFE};
-  bool ok = fwrite(kBom, 1, 2, out) == 2 &&
-            WriteWide(out, kUnicodeHeader, wcslen(kUnicodeHeader));
-  char piece[kPieceBytes];
-  wchar_t wide[kPieceBytes + 1];
+  std::wstring converted;
   int pieces = 0;
-  for (size_t n; ok && (n = ReadPiece(source, piece)) > 0; ++pieces) {
-    int count = MultiByteToWideChar(CP_ACP, 0, piece, static_cast<int>(n), wide, kPieceBytes + 1);
-    ok = count > 0 && WriteWide(out, wide, static_cast<size_t>(count));
-  }
-  ok = ferror(source) == 0 && ok;
-  fclose(source);
-  ok = fclose(out) == 0 && ok;
+  if (!ConvertToUnicode(source, converted, pieces)) return 0;
+  if (pieces == 0) return 1;  // an empty file stays as it is
+  UniqueHandle scratch;
+  if (CreateScratchFile(folder, L"~lg", scratch) != FileStatus::Done) return 1;
+  DWORD bytes = static_cast<DWORD>(converted.size() * sizeof(wchar_t));
+  DWORD written = 0;
   // A conversion that could not be written completely must not replace the settings.
-  if (!ok || pieces == 0) {
-    DeleteFileW(tempPath);
-    return ok ? 1 : 0;
+  if (!WriteFile(scratch.get(), converted.data(), bytes, &written, nullptr) || written != bytes ||
+      CommitScratchFile(scratch.get(), folder, name.c_str()) != FileStatus::Done) {
+    DeleteOpenFile(scratch.get());
+    return 0;
   }
-  return MoveFileExW(tempPath, settingsFile, MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
+  return 1;
 }

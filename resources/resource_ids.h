@@ -18,6 +18,11 @@
 #define IDS_STEP_SETTINGS 15
 #define IDS_STEP_LINKS 16
 #define IDS_STEP_FILE_TYPES 17
+#define IDS_FOLDER_REFUSED 18         // our own: the target or a payload folder is a link
+#define IDS_SETTINGS_FOLDER_REFUSED 19  // our own: settings kept in the program folder
+#define IDS_SETTINGS_FILE_REFUSED 20  // our own: a settings file left as it is
+#define IDS_REPLACED_AT_RESTART 21    // our own: files held open, replaced at the restart
+#define IDS_RESTART_TO_FINISH 22      // our own: the wizard asks for the restart
 
 #define IDD_WELCOME 101
 #define IDD_ASSOCIATIONS 104

@@ -1,6 +1,9 @@
-"""Shared pieces of the end-to-end tests: the harness import and log parsing."""
+"""Shared pieces of the end-to-end tests: the harness import, log parsing, files held open."""
+import contextlib
 import re
+import subprocess
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "harness"))
@@ -21,6 +24,21 @@ MESSAGE_10 = ("Warnung: Lumagrove läuft!\nBeenden Sie bitte Lumagrove bevor Sie
 MESSAGE_11 = ("Kann Zielverzeichnis nicht erstellen!\n\nBitte überprüfen Sie Ihre Schreibrechte "
               "und System-Policies!\n\nVersuchen Sie das Zielverzeichnis zuerst händisch zu "
               "erstellen.")
+
+
+SESSION_MANAGER = r"System\CurrentControlSet\Control\Session Manager"
+
+
+def temp_files(prefix):
+    """Every file below the user's temporary folder, as paths relative to it."""
+    temp = prefix.host(r"C:\users\root\Temp")
+    return sorted(str(p.relative_to(temp)) for p in temp.rglob("*") if not p.is_dir())
+
+
+def pending_renames(prefix):
+    """The renames left for the next restart (source, "!"-marked target, ...), or None."""
+    value = prefix.machine().value(SESSION_MANAGER, "PendingFileRenameOperations")
+    return None if value is None else value[1]
 
 
 def ini_text(path):
@@ -51,3 +69,26 @@ def log_messages(data):
         pos = m.end()
     assert pos == len(data), f"unexpected bytes at end of log: {data[pos:]!r}"
     return messages
+
+
+@contextlib.contextmanager
+def holding(prefix, windows_paths, seconds=90):
+    """Another program holds the files open without sharing (lghold.exe) while the block
+    runs; files that do not exist are created empty first."""
+    ready = prefix.host(r"C:\lghold.ready")
+    ready.unlink(missing_ok=True)
+    held = " ".join(f'"{path}"' for path in windows_paths)
+    holder = prefix.start(f'"{lgwine.dos_path(lgwine.BUILD_DIR / "lghold.exe")}" '
+                          f'C:\\lghold.ready {seconds} {held}')
+    try:
+        deadline = time.time() + 30
+        while not ready.exists() and time.time() < deadline and holder.poll() is None:
+            time.sleep(0.1)
+        if not ready.exists():
+            raise AssertionError("the holding program did not come up")
+        yield
+    finally:
+        holder.kill()
+        holder.wait(timeout=30)
+        subprocess.run(["wine", "taskkill", "/f", "/im", "lghold.exe"], env=prefix.env,
+                       capture_output=True, timeout=60)

@@ -1,5 +1,8 @@
 /* Starts the command line in LG_COMMAND_LINE exactly as written, from the folder in
-   LG_START_FOLDER, waits for it and returns its exit code (255 when it cannot start). */
+   LG_START_FOLDER, waits for it and returns its exit code (255 when it cannot start).
+   A Unix exit status keeps only 8 bits, so the whole code (3010 is one) is also printed
+   as the line "lgrun-exit-code N". */
+#include <stdio.h>
 #include <windows.h>
 
 int main(void) {
@@ -19,5 +22,7 @@ int main(void) {
   GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
+  printf("lgrun-exit-code %lu\n", (unsigned long)code);
+  fflush(stdout);
   return (int)code;
 }

@@ -175,8 +175,9 @@ class Registry:
             return ("REG_SZ", _parse_string(text)[0])
         if text.startswith("str(2):"):
             return ("REG_EXPAND_SZ", _parse_string(text[7:])[0])
-        if text.startswith("str(7):"):  # the strings of a REG_MULTI_SZ, each ending in \0
-            return ("REG_MULTI_SZ", _parse_string(text[7:])[0])
+        if text.startswith("str(7):"):
+            # A list of strings, each ended by a NUL, as Wine saves REG_MULTI_SZ it wrote.
+            return ("REG_MULTI_SZ", _parse_string(text[7:])[0].split("\0")[:-1])
         if text.startswith("dword:"):
             return ("REG_DWORD", int(text[6:], 16))
         m = re.match(r"hex(?:\((\w+)\))?:(.*)", text)
@@ -231,7 +232,9 @@ class Prefix:
             env.update(extra_env)
         r = subprocess.run(["wine", str(BUILD_DIR / "lgrun.exe")], env=env, timeout=timeout,
                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        return r.returncode
+        # The exit status keeps 8 bits; lgrun prints the whole code.
+        codes = re.findall(rb"^lgrun-exit-code (\d+)\r?$", r.stdout, re.M)
+        return int(codes[-1]) if codes else r.returncode
 
     def start(self, command_line, start_folder=r"C:\\"):
         """Starts a program in the background; returns the Popen object."""
@@ -292,6 +295,13 @@ class Prefix:
         args[3:3] = ["/ve"] if name is None else ["/v", name]
         self.wine(*args)
 
+    def restart(self, timeout=300):
+        """What a restart of Windows does to the prefix: `wineboot -r` carries out the
+        renames left in PendingFileRenameOperations; the wineserver is stopped after."""
+        subprocess.run(["wineboot", "-r"], env=self.env, check=True, timeout=timeout,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.stop()
+
     def stop(self):
         """Ends the prefix's wineserver, which saves the registry."""
         wineserver(self.path, "-k")
@@ -313,10 +323,10 @@ class Prefix:
             return []
         kind, data = value
         if kind == "hex(7)":
-            data = data.decode("utf-16-le")
+            names = data.decode("utf-16-le").split("\0")
         else:
             assert kind == "REG_MULTI_SZ", kind
-        names = data.split("\0")
+            names = list(data)
         while names and names[-1] == "":  # the terminators of the last string and the list
             names.pop()
         if len(names) % 2:

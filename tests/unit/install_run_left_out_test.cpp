@@ -1,5 +1,7 @@
-// A wizard run over files another program holds open: the warning box lists them, and the
-// run still counts as done (the wizard moves on to its finish page) with FilesLeftOut.
+// A wizard run over files another program holds open: the box lists them, and the run
+// still counts as done (the wizard moves on to its finish page): with FilesLeftOut where
+// users can write the folder, with RestartRequired below Program Files, where the new
+// files wait for the restart.
 #include "engine/install_run.h"
 
 #include <windows.h>
@@ -9,6 +11,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "base/handles.h"
 #include "integration_support.h"
@@ -46,47 +49,110 @@ class MessageBoxAnswerer {
   std::thread thread_;
 };
 
+constexpr wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+
+itest::RegValue PendingRenames() {
+  return itest::ReadValue(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
+}
+
+void ClearPendingRenames() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    return;
+  RegDeleteValueW(key, L"PendingFileRenameOperations");
+  RegCloseKey(key);
+}
+
+struct HeldRun {
+  int result = 0;
+  RunOutcome outcome = RunOutcome::Installed;
+  int boxes = 0;
+  std::wstring shown;
+};
+
+// A wizard run into target while another program holds the files named (relative).
+HeldRun RunWhileHeld(const std::wstring& target, const std::vector<std::wstring>& held) {
+  std::vector<UniqueHandle> holds;
+  CreateDirectoryW((target + L"Html").c_str(), nullptr);
+  for (const std::wstring& name : held) {
+    holds.emplace_back(CreateFileW((target + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_TRUE(holds.back());
+  }
+  InstallOptions options;
+  wcscpy(options.targetFolder, target.c_str());
+  wcscpy(options.setupTitle, kTitle);
+  options.silentMode = 0;
+  HeldRun run;
+  {
+    MessageBoxAnswerer answerer;
+    run.result = RunInstallation(options, &run.outcome);
+    Sleep(200);  // a second box would show up by now
+    run.boxes = answerer.boxes;
+    run.shown = answerer.text;
+  }
+  holds.clear();
+  itest::RemoveIntegration();
+  return run;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 TEST(RunInstallation, AWizardRunListsHeldFilesInAWarningAndGoesOn) {
   if (!FindResourceW(nullptr, MAKEINTRESOURCEW(1974), L"ZIP")) GTEST_SKIP() << "no payload";
   test::CurrentFolderGuard restore;
   test::ScratchFolder target(L"held");
-  CreateDirectoryW((target / L"Html").c_str(), nullptr);
-  std::wstring held[] = {target / L"lg_about.txt", target / L"Html\\Vorlage_Bild.htm"};
-  UniqueHandle holds[2];
-  for (int i = 0; i < 2; ++i) {
-    holds[i].reset(CreateFileW(held[i].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(holds[i]);
-  }
+  HeldRun run = RunWhileHeld(target.path(), {L"lg_about.txt", L"Html\\Vorlage_Bild.htm"});
 
-  InstallOptions options;
-  wcscpy(options.targetFolder, target.path().c_str());
-  wcscpy(options.setupTitle, kTitle);
-  options.silentMode = 0;
-  RunOutcome outcome = RunOutcome::Installed;
-  int result;
-  std::wstring shown;
-  int boxes;
-  {
-    MessageBoxAnswerer answerer;
-    result = RunInstallation(options, &outcome);
-    Sleep(200);  // a second box would show up by now
-    boxes = answerer.boxes;
-    shown = answerer.text;
-  }
-  for (UniqueHandle& h : holds) h.reset();
-  itest::RemoveIntegration();
-
-  EXPECT_EQ(result, 1);
-  EXPECT_EQ(static_cast<int>(outcome), static_cast<int>(RunOutcome::FilesLeftOut));
-  EXPECT_EQ(boxes, 1);
-  EXPECT_EQ(shown.rfind(L"Warnung: Einige Dateien konnten nicht geschrieben werden", 0), 0u)
-      << std::string(shown.begin(), shown.end());
-  EXPECT_NE(shown.find(L"\n" + held[0]), std::wstring::npos);
-  EXPECT_NE(shown.find(L"\n" + held[1]), std::wstring::npos);
+  EXPECT_EQ(run.result, 1);
+  EXPECT_EQ(static_cast<int>(run.outcome), static_cast<int>(RunOutcome::FilesLeftOut));
+  EXPECT_EQ(run.boxes, 1);
+  EXPECT_EQ(run.shown.rfind(L"Warnung: Einige Dateien konnten nicht geschrieben werden", 0), 0u)
+      << Narrow(run.shown);
+  EXPECT_NE(run.shown.find(L"\n" + (target / L"lg_about.txt")), std::wstring::npos);
+  EXPECT_NE(run.shown.find(L"\n" + (target / L"Html\\Vorlage_Bild.htm")), std::wstring::npos);
   EXPECT_TRUE(test::FileExists(target / L"lg_show64.exe"));  // the walk went on
   EXPECT_TRUE(test::FileExists(target / L"lg_show64.ini"));  // and so did the run
-  EXPECT_EQ(test::ReadFileBytes(held[0]), "");                 // the held file is untouched
+  EXPECT_EQ(test::ReadFileBytes(target / L"lg_about.txt"), "");  // the held file is untouched
+  EXPECT_FALSE(PendingRenames().found);
+}
+
+TEST(RunInstallation, BelowProgramFilesHeldFilesWaitForTheRestart) {
+  if (!FindResourceW(nullptr, MAKEINTRESOURCEW(1974), L"ZIP")) GTEST_SKIP() << "no payload";
+  test::CurrentFolderGuard restore;
+  wchar_t programFiles[MAX_PATH];
+  ASSERT_GT(GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH), 0u);
+  std::wstring target = std::wstring(programFiles) + L"\\LgRestartTest\\";
+  test::RemoveTree(target);
+  CreateDirectoryW(target.c_str(), nullptr);
+  HeldRun run = RunWhileHeld(target, {L"lg_about.txt"});
+  itest::RegValue pending = PendingRenames();
+  ClearPendingRenames();
+  std::vector<std::wstring> left = test::FolderNames(target);
+  SetCurrentDirectoryW(programFiles);
+  test::RemoveTree(target);
+
+  EXPECT_EQ(run.result, 1);
+  EXPECT_EQ(static_cast<int>(run.outcome), static_cast<int>(RunOutcome::RestartRequired));
+  EXPECT_EQ(run.boxes, 1);
+  EXPECT_EQ(run.shown.rfind(L"Hinweis: Einige Dateien werden von einem anderen Programm verwendet "
+                            L"und werden beim n\u00e4chsten Neustart ersetzt:\n" +
+                                target + L"lg_about.txt\n\nStarten Sie den Computer neu",
+                            0),
+            0u)
+      << Narrow(run.shown);
+  // The new file waits beside the held one under its scratch name, and the rename that
+  // will put it in place is recorded.
+  std::wstring scratch;
+  for (const std::wstring& name : left)
+    if (name.rfind(L"~lg.", 0) == 0) scratch = name;
+  ASSERT_FALSE(scratch.empty());
+  ASSERT_TRUE(pending.found);
+  std::wstring renames(reinterpret_cast<const wchar_t*>(pending.data.data()),
+                       pending.data.size() / sizeof(wchar_t));
+  std::wstring expected = L"\\??\\" + target + scratch + L'\0' + L"!\\??\\" + target +
+                          L"lg_about.txt" + L'\0';
+  EXPECT_EQ(renames.substr(0, expected.size()), expected);
 }
 
 }  // namespace

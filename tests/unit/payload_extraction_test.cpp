@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -16,9 +16,9 @@ class Extraction : public testing::Test {
  protected:
   Extraction() : target_(L"extract") {}
 
-  int Extract(const wchar_t* archive, int skipIconLibrary = 0, LeftOutFiles* leftOut = nullptr) {
+  int Extract(const wchar_t* archive, int skipIconLibrary = 0, ExtractionReport* report = nullptr) {
     return ExtractArchive(test::FixturePath(archive).c_str(), target_.path().c_str(),
-                          skipIconLibrary, leftOut);
+                          skipIconLibrary, report);
   }
   std::string Read(const std::wstring& rel) { return test::ReadFileBytes(target_ / rel); }
   bool Exists(const std::wstring& rel) { return test::FileExists(target_ / rel); }
@@ -94,6 +94,7 @@ TEST_F(Extraction, FaultsStopTheWalkWithTheirStatus) {
     EXPECT_LT(Extract(c.archive), 0) << c.archive;
     EXPECT_TRUE(Exists(c.extractedBefore)) << c.archive;
     EXPECT_FALSE(Exists(c.notExtracted)) << c.archive;
+    EXPECT_EQ(test::CountFiles(target_.path()), 1) << "a damaged file took its name: " << c.archive;
   }
   EXPECT_EQ(Extract(L"crc_error.zip"), UNZ_CRCERROR);
   EXPECT_EQ(Extract(L"truncated.zip"), -1);  // no central directory: cannot be opened
@@ -105,12 +106,64 @@ TEST_F(Extraction, FaultsStopTheWalkWithTheirStatus) {
 
 TEST_F(Extraction, AFileThatCannotBeCreatedIsLeftOutAndTheWalkGoesOn) {
   CreateDirectoryW((target_ / L"blocked.txt").c_str(), nullptr);  // a folder in the way
-  LeftOutFiles leftOut;
-  EXPECT_EQ(Extract(L"blocked.zip", 0, &leftOut), 0);
+  ExtractionReport report;
+  EXPECT_EQ(Extract(L"blocked.zip", 0, &report), 0);
   EXPECT_EQ(Read(L"first.txt"), "1");
   EXPECT_EQ(Read(L"last.txt"), "3");
-  ASSERT_EQ(leftOut.size(), 1u);
-  EXPECT_EQ(leftOut[0], L"blocked.txt");
+  ASSERT_EQ(report.leftOut.size(), 1u);
+  EXPECT_EQ(report.leftOut[0], L"blocked.txt");
+  EXPECT_TRUE(report.replacedAtRestart.empty());
+  EXPECT_EQ(test::CountFiles(target_.path()), 2);  // no scratch file stays behind
+}
+
+TEST_F(Extraction, AHeldFileWhereUsersCanWriteIsLeftOutNotScheduled) {
+  // Outside Program Files a restart would follow a path a user could have replaced.
+  test::WriteFileBytes(target_ / L"last.txt", "running");
+  HANDLE holder = CreateFileW((target_ / L"last.txt").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  ExtractionReport report;
+  int status = Extract(L"blocked.zip", 0, &report);
+  CloseHandle(holder);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(report.leftOut.size(), 1u);
+  EXPECT_EQ(report.leftOut[0], L"last.txt");
+  EXPECT_TRUE(report.replacedAtRestart.empty());
+  EXPECT_EQ(Read(L"last.txt"), "running");
+  EXPECT_EQ(test::CountFiles(target_.path()), 3);
+}
+
+TEST_F(Extraction, APlantedHardLinkIsReplacedNotWrittenThrough) {
+  test::ScratchFolder outside(L"extract-outside");
+  test::WriteFileBytes(outside / L"victim.txt", "victim");
+  CreateDirectoryW((target_ / L"Plugins").c_str(), nullptr);
+  if (!CreateHardLinkW((target_ / L"Plugins\\other.dll").c_str(), (outside / L"victim.txt").c_str(),
+                       nullptr))
+    GTEST_SKIP() << "no hard links here";
+  ASSERT_EQ(Extract(L"layout.zip"), 0);
+  EXPECT_EQ(Read(L"Plugins\\other.dll"), "other");
+  EXPECT_EQ(test::ReadFileBytes(outside / L"victim.txt"), "victim");
+}
+
+TEST(ExtractFromMemory, DamagedOrMissingArchivesAndTargets) {
+  test::CurrentFolderGuard restore;
+  test::ScratchFolder target(L"memory");
+  std::string whole = test::ReadFileBytes(test::FixturePath(L"whole.zip"));
+  ASSERT_FALSE(whole.empty());
+  struct Case {
+    size_t size;
+    const wchar_t* folder;
+    int status;
+  } cases[] = {
+      {whole.size(), target.path().c_str(), 0},
+      {whole.size() / 2, target.path().c_str(), -1},  // no central directory
+      {0, target.path().c_str(), -1},
+      {whole.size(), L"C:\\no\\such\\folder\\", -1},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ExtractFromMemory(whole.data(), c.size, c.folder, 0), c.status) << c.size;
+  EXPECT_EQ(ExtractFromMemory(nullptr, 10, target.path().c_str(), 0), -1);
+  EXPECT_EQ(test::ReadFileBytes(target / L"two.bin").size(), 100000u);
 }
 
 TEST_F(Extraction, EntriesThatWouldLeaveTheTargetAreRefused) {
@@ -132,25 +185,15 @@ TEST_F(Extraction, EntriesThatWouldLeaveTheTargetAreRefused) {
   }
 }
 
-TEST(MakeParentFolders, EveryLevel) {
-  test::CurrentFolderGuard restore;
-  test::ScratchFolder root(L"parents");
-  SetCurrentDirectoryW(root.path().c_str());
-  EXPECT_EQ(MakeParentFolders(L"a/b\\c/"), 1);
-  EXPECT_TRUE(test::FolderExists(root / L"a\\b\\c"));
-  EXPECT_EQ(MakeParentFolders(L"a/b"), 1);  // existing levels are fine
-  EXPECT_EQ(MakeParentFolders(L""), 0);
-}
-
-TEST(ExtractPayload, TheEmbeddedArchiveAndNoTemporaryCopyLeft) {
+TEST(ExtractPayload, TheEmbeddedArchiveStraightFromMemory) {
   test::CurrentFolderGuard restore;
   test::ScratchFolder target(L"payload");
   HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(1974), L"ZIP");
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  std::wstring copy = std::wstring(temp) + L"lgshowg_x64.zip";
+  std::vector<std::wstring> before = test::FolderNames(temp);
   int status = ExtractPayload(target.path().c_str(), 0);
-  EXPECT_FALSE(test::FileExists(copy));
+  EXPECT_EQ(test::FolderNames(temp), before);  // no copy of the archive is left there, nor anything else
   if (!resource) {
     EXPECT_EQ(status, -1);  // a build without the payload reports it
     return;
@@ -158,6 +201,40 @@ TEST(ExtractPayload, TheEmbeddedArchiveAndNoTemporaryCopyLeft) {
   EXPECT_EQ(status, 0);
   EXPECT_TRUE(test::FileExists(target / L"lg_show64.exe"));
   EXPECT_TRUE(test::FileExists(target / L"Plugins\\Icons.dll"));
+}
+
+}  // namespace
+
+namespace {
+
+// Run by tests/e2e/test_planted_links.py, which plants host links below LG_LINK_ROOT first:
+//   target-link -> outside\target        walk\Help -> outside\help
+std::wstring LinkRoot() {
+  wchar_t root[MAX_PATH] = {};
+  DWORD n = GetEnvironmentVariableW(L"LG_LINK_ROOT", root, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::wstring(root) + L"\\" : L"";
+}
+
+TEST(ExtractionLinks, TheWalkStopsAtAPlantedFolder) {
+  const std::wstring root = LinkRoot();
+  if (root.empty()) GTEST_SKIP() << "needs the links the end-to-end test plants";
+  test::CurrentFolderGuard restore;
+  std::wstring archive = test::FixturePath(L"layout.zip");
+
+  ExtractionReport report;
+  EXPECT_EQ(ExtractArchive(archive.c_str(), (root + L"target-link\\").c_str(), 0, &report),
+            kFolderRefused);
+  EXPECT_EQ(report.refusedFolder, root + L"target-link");
+  EXPECT_EQ(report.refusedStatus, FileStatus::Link);
+
+  // Plugins/ comes first and is written; Help/ stops the walk before its file.
+  report = ExtractionReport();
+  EXPECT_EQ(ExtractArchive(archive.c_str(), (root + L"walk\\").c_str(), 0, &report),
+            kFolderRefused);
+  EXPECT_EQ(report.refusedFolder, root + L"walk\\Help");
+  EXPECT_EQ(report.refusedStatus, FileStatus::Link);
+  EXPECT_EQ(test::ReadFileBytes(root + L"walk\\Plugins\\other.dll"), "other");
+  EXPECT_FALSE(test::FileExists(root + L"walk\\readme.txt"));
 }
 
 }  // namespace

@@ -183,6 +183,12 @@ TEST(PrivateFolder, IsNewProtectedAndGoesWithItsFiles) {
     ASSERT_EQ(WriteWholeFile(one.Folder(), L"lg_show64.ini", "x", 1), FileStatus::Done);
   }
   EXPECT_FALSE(test::FolderExists(path));
+
+  // The tests run elevated (as Wine's user is): the user's kind, in a folder the user can
+  // write, is refused to an elevated process.
+  PrivateFolder user;
+  EXPECT_EQ(user.CreateForUser(), FileStatus::Failed);
+  EXPECT_FALSE(user.IsOpen());
 }
 
 TEST(PrivateFolder, RemovedNowUnlessAFileInItIsStillOpen) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -44,6 +45,10 @@ std::wstring BuiltFilePath(const wchar_t* variable);
 // Copies a file, replacing the target.
 bool CopyFileTo(const std::wstring& from, const std::wstring& to);
 bool FolderExists(const std::wstring& path);
+// The files directly in a folder (given with its final backslash), sub-folders not counted.
+int CountFiles(const std::wstring& folder);
+// The names of everything directly in a folder, sorted.
+std::vector<std::wstring> FolderNames(const std::wstring& folder);
 void RemoveTree(const std::wstring& path);
 
 // Registry helpers for setting up and reading back keys.

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "base/run_log.h"
 #include "base/system_helpers.h"
 #include "test_support.h"
 
@@ -115,13 +117,58 @@ TEST_F(Settings, SilentRunIntoTheDefaultFolderMovesTheSettingsToAppData) {
   EXPECT_EQ(std::wstring(settingsFile_), ProgramIni());
 }
 
+std::wstring& CapturedLog() {
+  static std::wstring log;
+  return log;
+}
+void CaptureLog(const wchar_t* text) { CapturedLog() += std::wstring(text) + L"\n"; }
+
+// Hard links stand in for planted links here (the end-to-end tests plant real ones): a
+// settings file that is one is neither read nor written, and only a silent run says so.
+TEST_F(Settings, HardLinkedSettingsFilesAreNeitherReadNorWritten) {
+  test::ScratchFolder outside(L"settings-outside");
+  std::wstring victim = outside / L"victim.ini";
+  test::WriteFileBytes(victim, "[Toolbar]\r\nSkin=victim.png\r\n");
+  std::wstring linked = data_ / L"lg_show64.ini";
+  if (!CreateHardLinkW(linked.c_str(), victim.c_str(), nullptr)) GTEST_SKIP() << "no hard links";
+  SetProblemLogWriter(CaptureLog);
+  CapturedLog().clear();
+
+  Write(data_.path(), 1);  // the settings folder's file is the link
+  EXPECT_EQ(test::ReadFileBytes(victim), "[Toolbar]\r\nSkin=victim.png\r\n");
+  EXPECT_EQ(std::wstring(settingsFile_), ProgramIni());
+  EXPECT_EQ(Key(ProgramIni(), L"Others", L"INI_Folder"), L"<missing>");
+  EXPECT_EQ(Key(ProgramIni(), L"Language", L"Lang"), L"Deutsch");
+  EXPECT_NE(Key(ProgramIni(), L"Toolbar", L"Skin"), L"victim.png");
+  EXPECT_EQ(CapturedLog().rfind(L"Hinweis: Die Einstellungen bleiben im Programmverzeichnis", 0), 0u);
+  EXPECT_NE(CapturedLog().find(linked + L" ist ein Link"), std::wstring::npos);
+
+  // The program folder's own file as the link: left as it is, in a wizard run silently.
+  DeleteFileW(linked.c_str());
+  DeleteFileW(ProgramIni().c_str());
+  ASSERT_TRUE(CreateHardLinkW(ProgramIni().c_str(), victim.c_str(), nullptr));
+  CapturedLog().clear();
+  Write(L"", 0);
+  EXPECT_EQ(test::ReadFileBytes(victim), "[Toolbar]\r\nSkin=victim.png\r\n");
+  EXPECT_EQ(CapturedLog(), L"");
+  Write(L"", 1);
+  EXPECT_EQ(test::ReadFileBytes(victim), "[Toolbar]\r\nSkin=victim.png\r\n");
+  EXPECT_EQ(CapturedLog().rfind(L"Hinweis: Eine Einstellungsdatei wurde nicht geschrieben", 0), 0u);
+  EXPECT_NE(CapturedLog().find(L": " + ProgramIni() + L" ist ein Link"), std::wstring::npos);
+  SetProblemLogWriter(nullptr);
+  EXPECT_EQ(test::FolderNames(program_.path()), std::vector<std::wstring>{L"lg_show64.ini"});
+}
+
+TEST_F(Settings, TheProfileWorkLeavesNothingBeside) {
+  Write(data_.path());
+  EXPECT_EQ(test::FolderNames(program_.path()), std::vector<std::wstring>{L"lg_show64.ini"});
+  EXPECT_EQ(test::FolderNames(data_.path()), std::vector<std::wstring>{L"lg_show64.ini"});
+}
+
 class Conversion : public testing::Test {
  protected:
   Conversion() : folder_(L"convert"), file_(folder_ / L"lg_show64.ini") {}
-  int Convert() {
-    FILE* f = _wfopen(file_.c_str(), L"rb");
-    return f ? ConvertSettingsToUnicode(file_.c_str(), f) : -1;
-  }
+  int Convert() { return ConvertSettingsToUnicode(file_.c_str()); }
   test::ScratchFolder folder_;
   std::wstring file_;
 };
@@ -139,7 +186,7 @@ TEST_F(Conversion, EightBitFileBecomesUtf16WithTheHeader) {
                           L"Name=M\u00fcller \u00e4\u00df\r\n" +
                           std::wstring(5000, L'L') + L"\r\nlast line without end";
   EXPECT_EQ(Utf16(bytes.substr(2)), expected);
-  EXPECT_FALSE(test::FileExists(folder_ / L"lg_show64.ini_temp"));
+  EXPECT_EQ(test::FolderNames(folder_.path()), std::vector<std::wstring>{L"lg_show64.ini"});
   EXPECT_EQ(Key(file_, L"Language", L"Lang"), L"Deutsch");  // still a readable INI
 }
 
@@ -154,7 +201,7 @@ TEST_F(Conversion, AnEmptyFileIsLeftAloneWithoutLitter) {
   test::WriteFileBytes(file_, "");
   EXPECT_EQ(Convert(), 1);
   EXPECT_EQ(test::ReadFileBytes(file_), "");
-  EXPECT_FALSE(test::FileExists(folder_ / L"lg_show64.ini_temp"));
+  EXPECT_EQ(test::FolderNames(folder_.path()), std::vector<std::wstring>{L"lg_show64.ini"});
 }
 
 TEST_F(Conversion, AFailedReplacementKeepsTheOldFile) {
@@ -167,7 +214,8 @@ TEST_F(Conversion, AFailedReplacementKeepsTheOldFile) {
   CloseHandle(holder);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(test::ReadFileBytes(file_), "[a]\r\nb=c\r\n");
-  EXPECT_TRUE(test::FileExists(folder_ / L"lg_show64.ini_temp"));
+  // The conversion's scratch file goes with the failure: nothing of ours stays beside it.
+  EXPECT_EQ(test::FolderNames(folder_.path()), std::vector<std::wstring>{L"lg_show64.ini"});
 }
 
 }  // namespace
