@@ -44,6 +44,22 @@ bool RefuseDowngrade(const wchar_t* commandLine, bool silent) {
   return true;
 }
 
+// A path option that the 519-character limit cut short would install, or keep settings,
+// somewhere nobody named: the run is refused instead, saying which option it was.
+bool RefuseCutPathOption(const wchar_t* commandLine) {
+  for (const wchar_t* option : {L"/folder=", L"/ini=", L"/log="}) {
+    if (!PathOptionCutByLineLimit(commandLine, option)) continue;
+    wchar_t format[kLongPath];
+    LoadResourceString(IDS_COMMAND_LINE_CUT, format, kLongPath);
+    const wchar_t* args[] = {option};
+    wchar_t message[kLongPath];
+    FormatTemplateText(format, args, 1, message, kLongPath);
+    WriteProblemLog(message);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void SetSilentDefaults(InstallOptions& options) {
@@ -86,6 +102,7 @@ RunOutcome TheApp::RunSilent(const wchar_t* commandLine) {
   SetProblemLogWriter(WriteInstallLog);
   // Before the viewer check: a refused run has no reason to bother a running viewer.
   if (RefuseDowngrade(commandLine, true)) return RunOutcome::NewerVersionInstalled;
+  if (RefuseCutPathOption(commandLine)) return RunOutcome::InvalidFolder;
   InstallOptions options;
   SetSilentDefaults(options);
   ReadCommandLineOptions(commandLine, options);
@@ -131,5 +148,5 @@ RunOutcome TheApp::RunWizard(const wchar_t* commandLine) {
   mainWindow = &sheet;
   sheet.DoModal();
   mainWindow = nullptr;
-  return sheet.installationSucceeded ? RunOutcome::Installed : RunOutcome::WizardAbandoned;
+  return sheet.installationSucceeded ? sheet.installationOutcome : RunOutcome::WizardAbandoned;
 }

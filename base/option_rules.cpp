@@ -82,3 +82,16 @@ void ReadDeploymentOptions(const wchar_t* commandLine, DeploymentOptions& option
   options.progress = Contains(line, L"/progress");
   options.allowDowngrade = Contains(line, L"/allowdowngrade");
 }
+
+bool PathOptionCutByLineLimit(const wchar_t* commandLine, const wchar_t* option) {
+  if (wcslen(commandLine) < static_cast<size_t>(kLongPath)) return false;  // read whole
+  wchar_t line[kLongPath];
+  CopyText(line, kLongPath, commandLine);
+  wchar_t seen[kLongPath], whole[kLongPath];
+  // The first occurrence within the part read is the first of the whole line as well.
+  if (!ReadOptionValue(line, option, seen, kLongPath)) return false;
+  ReadOptionValue(commandLine, option, whole, kLongPath);
+  NormalizePathArgument(seen);
+  NormalizePathArgument(whole);
+  return wcscmp(seen, whole) != 0;
+}

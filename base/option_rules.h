@@ -27,6 +27,10 @@ bool ReadNumberOption(const wchar_t* line, const wchar_t* option, int32_t& field
 // A path option (at most 519 characters) into field, normalised; false when absent.
 bool ReadPathOption(const wchar_t* line, const wchar_t* option, wchar_t* field /* 520 */);
 
+// Whether the 519-character limit cut a path option's value short, so the run would use a
+// folder nobody named (a line that only ends later is read as far as the limit, as always).
+bool PathOptionCutByLineLimit(const wchar_t* commandLine, const wchar_t* option);
+
 // The switches of unattended deployment.
 struct DeploymentOptions {
   wchar_t logPath[kLongPath] = {};  // /log=: the full log of the run; empty: none

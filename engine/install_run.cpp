@@ -21,10 +21,16 @@ namespace {
 
 enum class FolderFirst { No, Yes };
 
+// The log joins message and folder; the wizard's box shows the message alone (the user has
+// the folder in front of them on the welcome page).
 void ReportWithFolder(const InstallOptions& options, unsigned messageId, const wchar_t* folder,
                       FolderFirst order) {
   wchar_t message[kLongPath];
   LoadResourceString(messageId, message, kLongPath);
+  if (!options.silentMode) {
+    ReportProblem(options, message);
+    return;
+  }
   wchar_t text[kLongPath * 2];
   if (order == FolderFirst::Yes)
     swprintf(text, kLongPath * 2, L"%ls: %ls", folder, message);
@@ -38,9 +44,11 @@ void ReportRefusedFolder(const InstallOptions& options, const std::wstring& path
                          FileStatus why) {
   std::wstring named = path;
   while (named.size() > 3 && named.back() == L'\\') named.pop_back();
-  named += L" ";
-  named += FileStatusText(why);
-  ReportWithFolder(options, IDS_FOLDER_REFUSED, named.c_str(), FolderFirst::No);
+  wchar_t message[kLongPath];
+  LoadResourceString(IDS_FOLDER_REFUSED, message, kLongPath);
+  // Which folder it was matters in the box as much as in the log.
+  std::wstring text = std::wstring(message) + L": " + named + L" " + FileStatusText(why);
+  ReportProblem(options, text.c_str());
 }
 
 bool IsRefusal(FileStatus status) { return status == FileStatus::Link || status == FileStatus::Outside; }

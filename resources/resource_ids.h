@@ -23,6 +23,7 @@
 #define IDS_SETTINGS_FILE_REFUSED 20  // our own: a settings file left as it is
 #define IDS_REPLACED_AT_RESTART 21    // our own: files held open, replaced at the restart
 #define IDS_RESTART_TO_FINISH 22      // our own: the wizard asks for the restart
+#define IDS_COMMAND_LINE_CUT 23       // our own: "%s" the option the line limit cut
 
 #define IDD_WELCOME 101
 #define IDD_ASSOCIATIONS 104

@@ -91,6 +91,9 @@ bool CWizPropertyPage::InstallFromPages() {
   RunOutcome outcome = RunOutcome::Installed;
   int installed = RunInstallation(options, &outcome);
   EnableSheetButtons(*sheet, true);
-  if (installed) sheet->installationSucceeded = true;
+  if (installed) {
+    sheet->installationSucceeded = true;
+    sheet->installationOutcome = outcome;
+  }
   return installed != 0;
 }

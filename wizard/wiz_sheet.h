@@ -10,6 +10,7 @@
 
 #include "controls/color_static.h"
 #include "controls/hyperlink.h"
+#include "engine/run_outcome.h"
 #include "framework/message_map.h"
 #include "framework/property_sheet.h"
 #include "integration/web_pages.h"
@@ -34,8 +35,10 @@ class CWizPropertySheet : public CPropertySheet {
   CHyperLink eulaLink;
   CXColorStatic progressLabel;
   wchar_t titleText[MAX_PATH] = {};
-  // Set by the ready page when its installation went through.
+  // Set by the ready page when its installation went through, with what it ended with:
+  // complete, complete after a restart, or with files left out.
   bool installationSucceeded = false;
+  RunOutcome installationOutcome = RunOutcome::Installed;
 
  protected:
   // Sets the caption and the Cancel text; returns the base's result.

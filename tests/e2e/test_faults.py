@@ -10,7 +10,7 @@ import subprocess
 import unittest
 import zipfile
 
-from e2e_support import (MESSAGE_11, holding, ini_values, lgwine, log_messages,
+from e2e_support import (MESSAGE_7, MESSAGE_11, holding, ini_values, lgwine, log_messages,
                          pending_renames, temp_files)
 
 PAYLOAD = lgwine.BUILD_DIR / "lumagrove-payload.zip"
@@ -103,12 +103,13 @@ class FullDisk(unittest.TestCase):
         # The file the disk filled up in never took its name, nor stayed as a scratch file.
         self.assertEqual(sorted(p.name for p in target.rglob("*.tmp")), [])
 
-    def test_the_log_is_opened_in_the_full_target_but_stays_empty(self):
+    def test_the_log_in_the_full_target_gets_its_entry(self):
         # Extraction made the full target the current folder, so the log is opened there
-        # by its bare name: the file can still be created, its entry no longer fits. The
-        # start folder gets nothing; the exit code is what tells.
+        # by its bare name. The file the disk filled up in is removed again, which leaves
+        # room for the entry; the start folder gets nothing.
         self.assertIsNone(PREFIX.log(r"C:\start-full"))
-        self.assertEqual((self.drive.folder / "Lumagrove" / lgwine.LOG_NAME).read_bytes(), b"")
+        log = (self.drive.folder / "Lumagrove" / lgwine.LOG_NAME).read_bytes()
+        self.assertEqual(log_messages(log), ["E:\\Lumagrove\\: " + MESSAGE_7])
 
 
 class ReadOnlyDrive(unittest.TestCase):

@@ -76,6 +76,23 @@ class SilentStartup(unittest.TestCase):
         self.assertFalse(self.prefix.host("C:\\" + "x" * 250).exists())
         self.assertFalse(self.prefix.host("C:\\late").exists())
 
+    def test_a_folder_cut_by_the_line_limit_is_refused(self):
+        # As a distribution tool builds it: long switches first, the folder last, running
+        # past the 519 characters that are read. Installing into the cut path would put the
+        # viewer where nobody asked for it.
+        start = r"C:\start-cut"
+        program = f'"{lgwine.dos_path(lgwine.SETUP_EXE)}" '
+        head = '/silent /log="C:\\Logs\\'
+        # "/folder=" starts at the 490th character, so its value crosses the limit.
+        log = "C:\\Logs\\" + "l" * (490 - len(program) - len(head) - len('.log" ')) + ".log"
+        arguments = f'/silent /log="{log}" /folder="C:\\Apps\\Lumagrove Viewer"'
+        self.assertEqual((program + arguments).index("/folder="), 490)
+        self.assertEqual(self.prefix.setup(arguments, start), 2)
+        self.assertEqual(log_messages(self.prefix.log(start)), [
+            "Die Befehlszeile ist zu lang: Der Wert von /folder= endet erst nach den 519 "
+            "Zeichen, die gelesen werden. Es wurde nichts installiert."])
+        self.assertFalse(self.prefix.host(r"C:\Apps").exists())
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -156,3 +156,41 @@ TEST(RunInstallation, BelowProgramFilesHeldFilesWaitForTheRestart) {
 }
 
 }  // namespace
+
+namespace {
+
+// A failed wizard run: the box shows the message alone; the folder is joined only in the
+// silent log.
+TEST(RunInstallation, AWizardErrorBoxShowsTheMessageAlone) {
+  test::CurrentFolderGuard restore;
+  test::ScratchFolder scratch(L"wizard-error");
+  test::WriteFileBytes(scratch / L"file", "x");
+  struct Case {
+    std::wstring folder;
+    unsigned message;
+    RunOutcome outcome;
+  } cases[] = {
+      {L"", 5, RunOutcome::InvalidFolder},
+      {scratch / L"file\\Lumagrove", 11, RunOutcome::FolderNotCreated},
+  };
+  for (const Case& c : cases) {
+    InstallOptions options;
+    wcscpy(options.targetFolder, c.folder.c_str());
+    wcscpy(options.setupTitle, kTitle);
+    options.silentMode = 0;
+    RunOutcome outcome = RunOutcome::Installed;
+    std::wstring shown;
+    {
+      MessageBoxAnswerer answerer;
+      EXPECT_EQ(RunInstallation(options, &outcome), 0);
+      Sleep(200);
+      shown = answerer.text;
+    }
+    wchar_t expected[1024];
+    LoadStringW(GetModuleHandleW(nullptr), c.message, expected, 1024);
+    EXPECT_EQ(shown, expected) << Narrow(shown);
+    EXPECT_EQ(static_cast<int>(outcome), static_cast<int>(c.outcome));
+  }
+}
+
+}  // namespace

@@ -240,3 +240,25 @@ TEST(ReadDeploymentOptions, Table) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PathOptionCutByLineLimit, OnlyAValueTheLimitCutsShortCounts) {
+  const std::wstring pad(480, L'x');  // "/folder=" then starts near the 519th character
+  struct Case {
+    std::wstring line;
+    bool cut;
+  } cases[] = {
+      {L"setup.exe /silent /folder=C:\\Apps\\Lumagrove", false},   // short: read whole
+      {pad + L" /folder=C:\\Apps\\Lumagrove\\Viewer\\Version", true},  // runs past 519
+      {pad + L" /folder=C:\\A /group=1" + std::wstring(100, L' '), false},  // ends before
+      {pad + L" /folder=\"C:\\A\"" + std::wstring(40, L' ') + L"/group=1", false},  // blanks only
+      {L"/folder=" + std::wstring(300, L'a') + pad, false},        // cut by the 260 window
+      {pad + std::wstring(60, L'y') + L" /folder=C:\\Late", false},  // not seen at all
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(PathOptionCutByLineLimit(c.line.c_str(), L"/folder="), c.cut)
+        << "line of " << c.line.size();
+}
+
+}  // namespace
