@@ -82,6 +82,11 @@ def make_template():
     # Headless by default: windows exist (FindWindow sees them) without a display.
     wine(TEMPLATE, "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null",
          "/f")
+    # The frames a Wine desktop draws take their buttons' glyphs from Marlett, which this
+    # Wine finds only among the prefix's fonts (without it the close button reads "r").
+    marlett = Path("/usr/share/wine/fonts/marlett.ttf")
+    if marlett.exists():
+        shutil.copy2(marlett, TEMPLATE / "drive_c" / "windows" / "Fonts" / marlett.name)
     wineserver(TEMPLATE, "-k")
     wineserver(TEMPLATE, "-w")
     READY.write_text("ok\n")
