@@ -145,6 +145,20 @@ bool SplitLast(const std::wstring& full, std::wstring& parent, std::wstring& nam
   return parent.size() >= 3 || parent.compare(0, 2, L"\\\\") == 0;
 }
 
+// Renames an open file to a full path by its handle, replacing what is there when asked.
+bool RenameByHandle(HANDLE file, const std::wstring& path, bool replace) {
+  std::wstring target = NtPath(path);
+  size_t bytes = sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t);
+  std::vector<unsigned char> buffer(bytes, 0);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = replace ? TRUE : FALSE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  wmemcpy(rename->FileName, target.c_str(), target.size());
+  return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(bytes)) !=
+         FALSE;
+}
+
 }  // namespace
 
 const wchar_t* FileStatusText(FileStatus status) {
@@ -284,15 +298,7 @@ FileStatus CreateScratchFile(const GuardedFolder& folder, const wchar_t* stem,
 
 FileStatus CommitScratchFile(HANDLE scratch, const GuardedFolder& folder, const wchar_t* name) {
   if (!folder.IsOpen() || !IsPlainFileName(name)) return FileStatus::Failed;
-  std::wstring target = NtPath(folder.PathOf(name));
-  size_t bytes = sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t);
-  std::vector<unsigned char> buffer(bytes, 0);
-  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  rename->ReplaceIfExists = TRUE;
-  rename->RootDirectory = nullptr;
-  rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-  wmemcpy(rename->FileName, target.c_str(), target.size());
-  if (SetFileInformationByHandle(scratch, FileRenameInfo, rename, static_cast<DWORD>(bytes))) {
+  if (RenameByHandle(scratch, folder.PathOf(name), true)) {
     // Renamed by handle: the file is where the folder's guard says, or it was moved on.
     return IsPathOf(FinalPathOf(scratch), folder.FinalPath(), AsStored(name)) ? FileStatus::Done
                                                                                : FileStatus::Outside;
@@ -396,16 +402,7 @@ FileStatus MoveGuardedFile(const GuardedFolder& from, const wchar_t* name, const
   // Like a delete, a move takes a name away and leaves any other name's content alone.
   FileStatus status = CheckOpenedFile(file.get(), apiPath, from, name, false);
   if (status != FileStatus::Done) return status;
-  std::wstring target = NtPath(to.PathOf(newName));
-  size_t bytes = sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t);
-  std::vector<unsigned char> buffer(bytes, 0);
-  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  rename->ReplaceIfExists = FALSE;
-  rename->RootDirectory = nullptr;
-  rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-  wmemcpy(rename->FileName, target.c_str(), target.size());
-  if (!SetFileInformationByHandle(file.get(), FileRenameInfo, rename, static_cast<DWORD>(bytes)))
-    return StatusFromLastError();
+  if (!RenameByHandle(file.get(), to.PathOf(newName), false)) return StatusFromLastError();
   return IsPathOf(FinalPathOf(file.get()), to.FinalPath(), AsStored(newName)) ? FileStatus::Done
                                                                               : FileStatus::Outside;
 }

@@ -17,18 +17,6 @@
 
 namespace {
 
-int CountFiles(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return 0;
-  int n = 0;
-  do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  return n;
-}
-
 TEST(PathRules, FinalPathsAgainstTheFoldersMeant) {
   EXPECT_EQ(PlainFinalPath(L"\\\\?\\C:\\Program Files\\Lumagrove\\"), L"C:\\Program Files\\Lumagrove");
   EXPECT_EQ(PlainFinalPath(L"\\\\?\\UNC\\srv\\share\\x"), L"\\\\srv\\share\\x");
@@ -92,7 +80,7 @@ TEST(GuardedFolder, WritesThroughScratchFilesAndReplacesWhole) {
   ASSERT_EQ(WriteWholeFile(folder, L"a.ini", "first", 5), FileStatus::Done);
   ASSERT_EQ(WriteWholeFile(folder, L"a.ini", "2nd", 3), FileStatus::Done);
   EXPECT_EQ(test::ReadFileBytes(root / L"a.ini"), "2nd");
-  EXPECT_EQ(CountFiles(root.path()), 1);  // no scratch file stays behind
+  EXPECT_EQ(test::CountFiles(root.path()), 1);  // no scratch file stays behind
 
   std::string bytes;
   EXPECT_EQ(ReadWholeFile(folder, L"a.ini", bytes), FileStatus::Done);
