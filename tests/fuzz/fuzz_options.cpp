@@ -15,5 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t entry : options.associationSelection)
     if (entry != 0 && entry != 1) __builtin_trap();
   if (options.associationMode != 0 && options.associationMode != 1) __builtin_trap();
+
+  DeploymentOptions deployment;
+  ReadDeploymentOptions(line.c_str(), deployment);
+  RequireTerminated(deployment.logPath, kLongPath);
+  // A line that is read whole never cuts a value.
+  bool cut = PathOptionCutByLineLimit(line.c_str(), L"/folder=");
+  if (cut && line.size() < 520) __builtin_trap();
   return 0;
 }
