@@ -33,13 +33,14 @@ std::string FormatInstallLogEntry(const wchar_t* date, const wchar_t* time,
   return out;
 }
 
-void WriteInstallLog(const wchar_t* message) {
+bool WriteInstallLog(const wchar_t* message, std::wstring* writtenTo) {
   // Appended in the current folder, shared with every other reader and writer; a link
   // planted under the log's name is refused, and then the entry is lost.
   GuardedFolder folder;
-  if (GuardedFolder::OpenResolved(L".", folder) != FileStatus::Done) return;
+  if (GuardedFolder::OpenResolved(L".", folder) != FileStatus::Done) return false;
   UniqueHandle file;
-  if (OpenAppendFile(folder, kInstallLogName, file) != FileStatus::Done) return;
+  if (OpenAppendFile(folder, kInstallLogName, file) != FileStatus::Done) return false;
+  if (writtenTo) *writtenTo = folder.PathOf(kInstallLogName);
   wchar_t date[256] = {};
   if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 256) == 0)
     date[0] = L'\0';
@@ -49,5 +50,6 @@ void WriteInstallLog(const wchar_t* message) {
   swprintf(time, 16, L"%02u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
   std::string entry = FormatInstallLogEntry(date, time, message);
   DWORD written = 0;
-  WriteFile(file.get(), entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
+  return WriteFile(file.get(), entry.data(), static_cast<DWORD>(entry.size()), &written,
+                   nullptr) != FALSE;
 }

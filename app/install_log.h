@@ -7,7 +7,8 @@
 inline constexpr wchar_t kInstallLogName[] = L"Lumagrove_Install.log";
 
 // Appends one entry; a log that cannot be opened loses the entry and nothing else happens.
-void WriteInstallLog(const wchar_t* message);
+// writtenTo, when given, receives the log's resolved path; false when the entry was lost.
+bool WriteInstallLog(const wchar_t* message, std::wstring* writtenTo = nullptr);
 
 // The bytes of one entry: "date - time: message", the separator, one byte per character
 // up to U+00FF and "?" above it, every line feed as CR LF.

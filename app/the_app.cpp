@@ -1,6 +1,7 @@
 #include "app/the_app.h"
 
 #include "app/exit_codes.h"
+#include "app/full_log.h"
 #include "app/install_log.h"
 #include "app/options.h"
 #include "app/progress_window.h"
@@ -28,7 +29,9 @@ bool RefuseDowngrade(const wchar_t* commandLine, bool silent) {
   DeploymentOptions deployment;
   ReadDeploymentOptions(commandLine, deployment);
   wchar_t installed[kMaxPath];
-  if (deployment.allowDowngrade || !ReadRegisteredVersion(installed, kMaxPath) ||
+  bool registered = ReadRegisteredVersion(installed, kMaxPath);
+  if (registered) LogStep(L"Registrierte Version (DisplayVersion): %ls", installed);
+  if (deployment.allowDowngrade || !registered ||
       !IsNewerProductVersion(installed, kVersionMajor, kVersionMinor))
     return false;
   wchar_t format[kLongPath];
@@ -37,10 +40,12 @@ bool RefuseDowngrade(const wchar_t* commandLine, bool silent) {
   const wchar_t* args[] = {installed};
   wchar_t message[kLongPath];
   FormatTemplateText(format, args, 1, message, kLongPath);
-  if (silent)
+  if (silent) {
     WriteProblemLog(message);
-  else
+  } else {
+    LogStep(L"Meldung angezeigt: %ls", message);
     MessageBoxW(nullptr, message, kSetupTitle, MB_OK | MB_ICONWARNING);
+  }
   return true;
 }
 
@@ -79,9 +84,12 @@ BOOL TheApp::InitInstance() {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
   comctl::InitCommonControlsEx(&controls);
   const wchar_t* commandLine = GetCommandLineW();
-  RunOutcome outcome =
-      HasSilentSwitch(commandLine) ? RunSilent(commandLine) : RunWizard(commandLine);
+  bool silent = HasSilentSwitch(commandLine);
+  StepLog fullLog;  // open until the outcome is written
+  StartFullLog(commandLine, silent, fullLog);
+  RunOutcome outcome = silent ? RunSilent(commandLine) : RunWizard(commandLine);
   exitCode = ExitCodeFor(outcome);
+  LogOutcome(outcome, exitCode);
   return FALSE;
 }
 
@@ -92,14 +100,16 @@ namespace {
 bool ViewerStillRunning(const wchar_t* commandLine, const wchar_t* targetFolder) {
   DeploymentOptions deployment;
   ReadDeploymentOptions(commandLine, deployment);
-  return !CloseRunningViewers(targetFolder, deployment.closeViewerSeconds);
+  bool running = !CloseRunningViewers(targetFolder, deployment.closeViewerSeconds);
+  LogStep(running ? L"Lumagrove läuft noch" : L"Lumagrove läuft nicht");
+  return running;
 }
 
 }  // namespace
 
 RunOutcome TheApp::RunSilent(const wchar_t* commandLine) {
   // Only a silent run keeps a log; the wizard says what matters in its own windows.
-  SetProblemLogWriter(WriteInstallLog);
+  SetProblemLogWriter(WriteProblemEntry);
   // Before the viewer check: a refused run has no reason to bother a running viewer.
   if (RefuseDowngrade(commandLine, true)) return RunOutcome::NewerVersionInstalled;
   if (RefuseCutPathOption(commandLine)) return RunOutcome::InvalidFolder;
@@ -109,7 +119,7 @@ RunOutcome TheApp::RunSilent(const wchar_t* commandLine) {
   if (ViewerStillRunning(commandLine, options.targetFolder)) {
     wchar_t message[kMaxPath];
     LoadResourceString(IDS_VIEWER_RUNNING, message, kMaxPath);
-    WriteInstallLog(message);
+    WriteProblemEntry(message);
     return RunOutcome::ViewerRunning;
   }
   DeploymentOptions deployment;

@@ -20,6 +20,11 @@ std::wstring WithoutFinalBackslash(std::wstring path) {
 
 }  // namespace
 
+std::wstring ShownFolder(std::wstring path) {
+  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
 std::wstring PlainFinalPath(const wchar_t* finalPath) {
   std::wstring path = finalPath ? finalPath : L"";
   if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)

@@ -18,5 +18,9 @@ bool IsPathOf(const std::wstring& child, const std::wstring& folder, const std::
 // Whether path lies strictly below folder.
 bool IsPathBelow(const std::wstring& path, const std::wstring& folder);
 
+// A folder's path as messages and logs show it: without final backslashes, except the one
+// of a drive root ("C:\\").
+std::wstring ShownFolder(std::wstring path);
+
 // Whether a file name has no folder part, no drive or stream colon and is not "." or "..".
 bool IsPlainFileName(const wchar_t* name);

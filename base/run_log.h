@@ -5,6 +5,9 @@
 
 #include <cstddef>
 
+// The longest step line in characters; a longer one is cut.
+inline constexpr size_t kStepLineChars = 2048;
+
 using ProblemLogWriter = void (*)(const wchar_t* text);
 
 // Until a writer is installed, problems of silent runs go nowhere.
@@ -28,3 +31,17 @@ void ReportProgressStep(unsigned textId);
 
 // done of total units of the current step are finished.
 void ReportProgress(size_t done, size_t total);
+
+// Receives the steps of a run for its full log (/log=PATH): one line of text per step.
+using StepLogWriter = void (*)(const wchar_t* line);
+
+// Until a writer is installed (and again after nullptr), steps go nowhere.
+void SetStepLogWriter(StepLogWriter writer);
+
+// Whether steps are written at all: work done only for the log can be skipped.
+bool StepLogActive();
+
+// One step, formatted by swprintf rules (%ls for texts, %d, %lu) into at most
+// kStepLineChars - 1 characters. The format is always a literal of the caller's; names,
+// paths and messages are only ever arguments.
+void LogStep(const wchar_t* format, ...);

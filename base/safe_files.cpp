@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/path_rules.h"
+#include "base/system_helpers.h"
 
 namespace {
 
@@ -171,6 +172,14 @@ const wchar_t* FileStatusText(FileStatus status) {
     case FileStatus::Failed: break;
   }
   return L"konnte nicht bearbeitet werden";
+}
+
+std::wstring FileStatusReason(FileStatus status, DWORD error) {
+  std::wstring reason = FileStatusText(status);
+  if (error == 0 || status == FileStatus::Link || status == FileStatus::Outside) return reason;
+  wchar_t text[600];
+  FormatWin32Error(error, text, 600);
+  return reason + L": " + text;
 }
 
 FileStatus StatusFromLastError() {

@@ -34,6 +34,10 @@ enum class FileStatus {
 // A short German reason for a refusal or failure, for logs and messages.
 const wchar_t* FileStatusText(FileStatus status);
 
+// The same for the full log, with the system's text of error (the last error of the
+// failed call) after it where the status leaves the cause open.
+std::wstring FileStatusReason(FileStatus status, DWORD error);
+
 class GuardedFolder {
  public:
   GuardedFolder() = default;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 #include "base/handles.h"
 #include "base/text_rules.h"
 
@@ -89,4 +91,22 @@ int FindExistingInstallation(wchar_t* folder) {
 
 void LoadResourceString(unsigned id, wchar_t* text, int capacity) {
   if (LoadStringW(GetModuleHandleW(nullptr), id, text, capacity) <= 0) text[0] = L'\0';
+}
+
+void FormatWin32Error(DWORD code, wchar_t* text, int capacity) {
+  if (capacity <= 0) return;
+  wchar_t message[512];
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, message, 512, nullptr);
+  // The system's texts end in a full stop and a line break; the log wants one line.
+  while (n > 0 && (message[n - 1] == L'\r' || message[n - 1] == L'\n' ||
+                   message[n - 1] == L' ' || message[n - 1] == L'.'))
+    --n;
+  for (DWORD i = 0; i < n; ++i)
+    if (message[i] == L'\r' || message[i] == L'\n') message[i] = L' ';
+  message[n < 512 ? n : 511] = L'\0';
+  if (n == 0)
+    swprintf(text, capacity, L"Fehler %lu", code);
+  else
+    swprintf(text, capacity, L"%ls (Fehler %lu)", message, code);
 }

@@ -24,3 +24,7 @@ bool ReadMachineString(const wchar_t* subkey, const wchar_t* name, wchar_t* text
 
 // A string of the program's string table (empty when missing).
 void LoadResourceString(unsigned id, wchar_t* text, int capacity);
+
+// The system's text for a Win32 error code and the number, "Zugriff verweigert (Fehler 5)",
+// on one line and always terminated; "Fehler 5" alone when Windows has no text for it.
+void FormatWin32Error(unsigned long code, wchar_t* text, int capacity);

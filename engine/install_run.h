@@ -10,3 +10,6 @@ int RunInstallation(InstallOptions& options, RunOutcome* outcome = nullptr);
 
 // A problem of the run: a message box in a wizard run, one log entry in a silent run.
 void ReportProblem(const InstallOptions& options, const wchar_t* text);
+
+// Every field of the record, one log line each, for the run's full log.
+void LogInstallOptions(const InstallOptions& options);

@@ -188,16 +188,32 @@ bool ReplaceAtRestart(const GuardedFolder& folder, const std::wstring& scratchNa
                      MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
+void LeaveOut(Walk& walk, const wchar_t* entryName, FileStatus status, DWORD error) {
+  walk.report.leftOut.emplace_back(entryName);
+  LogStep(L"Datei ausgelassen: %ls (%ls)", FolderPathFor(walk.target, entryName).c_str(),
+          FileStatusReason(status, error).c_str());
+}
+
 void Commit(Walk& walk, const GuardedFolder& folder, UniqueHandle& scratch,
             const std::wstring& scratchName, const wchar_t* name, const wchar_t* entryName) {
+  std::wstring path = folder.PathOf(name);
+  // Only to tell "written" from "replaced": the rename below does not depend on it.
+  bool existed = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   FileStatus status = CommitScratchFile(scratch.get(), folder, name);
-  if (status == FileStatus::Done) return;
+  DWORD error = GetLastError();
+  if (status == FileStatus::Done) {
+    ++(existed ? walk.report.replaced : walk.report.written);
+    LogStep(existed ? L"Datei ersetzt: %ls" : L"Datei geschrieben: %ls", path.c_str());
+    return;
+  }
   if (status == FileStatus::InUse && ReplaceAtRestart(folder, scratchName, name)) {
     walk.report.replacedAtRestart.emplace_back(entryName);
+    LogStep(L"Datei wird beim Neustart ersetzt (in Benutzung): %ls; die neue wartet als %ls",
+            path.c_str(), folder.PathOf(scratchName.c_str()).c_str());
     return;  // closing the handle keeps the scratch file for the restart
   }
   DeleteOpenFile(scratch.get());
-  walk.report.leftOut.emplace_back(entryName);
+  LeaveOut(walk, entryName, status, error);
 }
 
 int ExtractFileEntry(Walk& walk, const wchar_t* wideName, unsigned long dosDate, char* buffer) {
@@ -217,10 +233,12 @@ int ExtractFileEntry(Walk& walk, const wchar_t* wideName, unsigned long dosDate,
   }
   UniqueHandle scratch;
   std::wstring scratchName;
-  if (opened != FileStatus::Done ||
-      CreateScratchFile(*folder, kScratchStem, scratch, &scratchName) != FileStatus::Done) {
+  if (opened == FileStatus::Done)
+    opened = CreateScratchFile(*folder, kScratchStem, scratch, &scratchName);
+  if (opened != FileStatus::Done) {
+    DWORD error = GetLastError();
     unzCloseCurrentFile(walk.archive);
-    walk.report.leftOut.emplace_back(wideName);
+    LeaveOut(walk, wideName, opened, error);
     return UNZ_OK;
   }
   status = CopyEntryData(walk.archive, scratch.get(), buffer);
@@ -228,6 +246,8 @@ int ExtractFileEntry(Walk& walk, const wchar_t* wideName, unsigned long dosDate,
   if (status == UNZ_OK) status = closed;
   if (status != UNZ_OK) {
     DeleteOpenFile(scratch.get());  // a damaged file never takes the name
+    LogStep(L"Datei nicht geschrieben, das Entpacken bricht ab: %ls (Archivstatus %d)",
+            FolderPathFor(walk.target, wideName).c_str(), status);
     return status;
   }
   SetFileTimeFromEntry(scratch.get(), dosDate);
@@ -241,7 +261,13 @@ int ExtractCurrentEntry(Walk& walk) {
   int status =
       unzGetCurrentFileInfo64(walk.archive, &info, name, kNameBytes, nullptr, 0, nullptr, 0);
   if (status != UNZ_OK) return status;
-  if (walk.skipIconLibrary == 1 && NamesIconLibrary(name)) return UNZ_OK;
+  if (walk.skipIconLibrary == 1 && NamesIconLibrary(name)) {
+    wchar_t kept[kWideNameChars];
+    if (ToWide(name, -1, kept))
+      LogStep(L"Datei beibehalten (vorhandene Symbolbibliothek): %ls",
+              FolderPathFor(walk.target, kept).c_str());
+    return UNZ_OK;
+  }
   // A name cut by the buffer, too long for its wide form, or leaving the target folder
   // would write somewhere else than the archive says: the walk stops there.
   wchar_t wideName[kWideNameChars];

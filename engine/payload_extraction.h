@@ -15,6 +15,8 @@ using LeftOutFiles = std::vector<std::wstring>;
 struct ExtractionReport {
   LeftOutFiles leftOut;            // could not be written: the walk went on without them
   LeftOutFiles replacedAtRestart;  // held open: the new file waits beside it for the restart
+  size_t written = 0;              // new files
+  size_t replaced = 0;             // files that were there and now hold the payload's bytes
   std::wstring refusedFolder;      // the folder that stopped the walk with kFolderRefused
   FileStatus refusedStatus = FileStatus::Done;  // and why (Link or Outside)
 };

@@ -64,14 +64,19 @@ void SettingsFileIn(const wchar_t* folder, wchar_t* settingsFile) {
 
 bool IsRefusal(FileStatus status) { return status == FileStatus::Link || status == FileStatus::Outside; }
 
-// "message: path reason" in the log of a silent run.
+// "message: path reason" in the full log, and in the problem log of a silent run.
 void NoteRefusal(int silentMode, unsigned messageId, std::wstring path, FileStatus why) {
-  if (!silentMode) return;
   while (path.size() > 3 && path.back() == L'\\') path.pop_back();
   wchar_t message[kLongPath];
   LoadResourceString(messageId, message, kLongPath);
   std::wstring text = std::wstring(message) + L": " + path + L" " + FileStatusText(why);
-  WriteProblemLog(text.c_str());
+  LogStep(L"Einstellungen: %ls", text.c_str());
+  if (silentMode) WriteProblemLog(text.c_str());
+}
+
+void NoteUnchanged(const GuardedFolder& home, FileStatus why, DWORD error) {
+  LogStep(L"Einstellungsdatei bleibt unverändert: %ls (%ls)", home.PathOf(kSettingsName).c_str(),
+          FileStatusReason(why, error).c_str());
 }
 
 // Where the profile functions work. An elevated run cannot use a folder the user could
@@ -92,13 +97,22 @@ FileStatus BringIn(const GuardedFolder& home, const PrivateFolder& work, const w
 }
 
 // Puts the copy, as the profile functions left it, in place of the settings file; a link
-// there is replaced itself, never written through.
-void PutBack(const GuardedFolder& home, const PrivateFolder& work, const wchar_t* copyName) {
+// there is replaced itself, never written through. what names the file in the full log.
+void PutBack(const GuardedFolder& home, const PrivateFolder& work, const wchar_t* copyName,
+             const wchar_t* what) {
   std::wstring copy = work.Folder().PathOf(copyName);
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, copy.c_str());  // flushes a cached copy
   std::string bytes;
   if (ReadWholeFile(work.Folder(), copyName, bytes) != FileStatus::Done) return;  // none made
-  WriteWholeFile(home, kSettingsName, bytes.data(), static_cast<DWORD>(bytes.size()));
+  FileStatus status =
+      WriteWholeFile(home, kSettingsName, bytes.data(), static_cast<DWORD>(bytes.size()));
+  DWORD error = GetLastError();
+  std::wstring path = home.PathOf(kSettingsName);
+  if (status == FileStatus::Done)
+    LogStep(L"%ls geschrieben: %ls", what, path.c_str());
+  else
+    LogStep(L"%ls nicht geschrieben: %ls (%ls)", what, path.c_str(),
+            FileStatusReason(status, error).c_str());
 }
 
 class SettingsFolderMaker final : public FolderMaker {
@@ -121,6 +135,24 @@ FileStatus OpenSettingsFolder(wchar_t* expanded, GuardedFolder& folder) {
   if (!CreateFolderTree(expanded, maker)) return FileStatus::Failed;
   if (folder.IsOpen()) return FileStatus::Done;
   return GuardedFolder::OpenTop(expanded, false, folder);
+}
+
+// OpenSettingsFolder, with what came of it in the logs; true when the folder can be used.
+bool UseSettingsFolder(wchar_t* expanded, int silentMode, GuardedFolder& settings) {
+  FileStatus status = OpenSettingsFolder(expanded, settings);
+  DWORD error = GetLastError();
+  if (IsRefusal(status)) {
+    NoteRefusal(silentMode, IDS_SETTINGS_FOLDER_REFUSED, expanded, status);
+  } else if (status != FileStatus::Done) {
+    LogStep(L"Einstellungsverzeichnis nicht verwendbar: %ls (%ls); die Einstellungen bleiben "
+            L"im Programmverzeichnis",
+            ShownFolder(expanded).c_str(), FileStatusReason(status, error).c_str());
+  } else {
+    LogStep(settings.Created() ? L"Einstellungsverzeichnis erstellt: %ls"
+                               : L"Einstellungsverzeichnis vorhanden: %ls",
+            ShownFolder(expanded).c_str());
+  }
+  return status == FileStatus::Done;
 }
 
 // The keys, written into the copies: programCopy for the program folder's file,
@@ -203,16 +235,19 @@ void WriteViewerSettings(const wchar_t* targetFolder, wchar_t* iniFolder, int si
   // pointer that would lead the viewer to a file nobody could write.
   bool useIniFolder = iniFolder[0] != L'\0' &&
                       ExpandEnvironmentNames(iniFolder, expanded, kLongPath, ProcessEnvironment());
+  if (iniFolder[0] != L'\0' && !useIniFolder)
+    LogStep(L"Einstellungsverzeichnis nicht einsetzbar (eine Variable fehlt, oder es ist zu lang): "
+            L"%ls; die Einstellungen bleiben im Programmverzeichnis",
+            iniFolder);
   GuardedFolder settings;
-  if (useIniFolder) {
-    FileStatus status = OpenSettingsFolder(expanded, settings);
-    useIniFolder = status == FileStatus::Done;
-    if (IsRefusal(status)) NoteRefusal(silentMode, IDS_SETTINGS_FOLDER_REFUSED, expanded, status);
-  }
+  if (useIniFolder) useIniFolder = UseSettingsFolder(expanded, silentMode, settings);
   GuardedFolder program;
   GuardedFolder::OpenTop(folder, false, program);
   PrivateFolder work;
-  if (!OpenWorkFolder(work)) return;
+  if (!OpenWorkFolder(work)) {
+    LogStep(L"Einstellungen nicht geschrieben: kein geschütztes Arbeitsverzeichnis");
+    return;
+  }
 
   // The settings folder may be the program folder itself: then there is one file.
   bool separate = useIniFolder && !(program.IsOpen() && IsSamePath(program.FinalPath(),
@@ -220,19 +255,24 @@ void WriteViewerSettings(const wchar_t* targetFolder, wchar_t* iniFolder, int si
   bool settingsWritable = true;
   if (separate) {
     FileStatus status = BringIn(settings, work, kSettingsCopy);
+    DWORD error = GetLastError();
     if (IsRefusal(status)) {
       useIniFolder = separate = false;
       NoteRefusal(silentMode, IDS_SETTINGS_FOLDER_REFUSED, settings.PathOf(kSettingsName), status);
     } else {
       settingsWritable = status == FileStatus::Done;  // held open, unreadable: left as it is
+      if (!settingsWritable) NoteUnchanged(settings, status, error);
     }
   }
   bool programWritable = false;
   if (program.IsOpen()) {
     FileStatus status = BringIn(program, work, kProgramCopy);
+    DWORD error = GetLastError();
     programWritable = status == FileStatus::Done;
     if (IsRefusal(status))
       NoteRefusal(silentMode, IDS_SETTINGS_FILE_REFUSED, program.PathOf(kSettingsName), status);
+    else if (!programWritable)
+      NoteUnchanged(program, status, error);
   }
   if (useIniFolder) SettingsFileIn(expanded, settingsFile);
 
@@ -240,8 +280,12 @@ void WriteViewerSettings(const wchar_t* targetFolder, wchar_t* iniFolder, int si
   std::wstring settingsCopy = programCopy;
   if (separate) settingsCopy = settingsWritable ? work.Folder().PathOf(kSettingsCopy) : L"";
   WriteKeys(programCopy, settingsCopy, iniFolder, useIniFolder, settingsFile);
-  if (programWritable) PutBack(program, work, kProgramCopy);
-  if (separate && settingsWritable) PutBack(settings, work, kSettingsCopy);
+  if (programWritable)
+    PutBack(program, work, kProgramCopy,
+            separate ? L"Einstellungsdatei (Verweis auf das Einstellungsverzeichnis)"
+                     : L"Einstellungsdatei");
+  if (separate && settingsWritable) PutBack(settings, work, kSettingsCopy, L"Einstellungsdatei");
+  LogStep(L"Der Betrachter liest seine Einstellungen aus: %ls", settingsFile);
 }
 
 int ConvertSettingsToUnicode(const wchar_t* settingsFile) {
@@ -251,25 +295,45 @@ int ConvertSettingsToUnicode(const wchar_t* settingsFile) {
   std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
   GuardedFolder folder;
   std::string source;
-  if (GuardedFolder::OpenTop(folderPath.c_str(), false, folder) != FileStatus::Done ||
-      ReadWholeFile(folder, name.c_str(), source) != FileStatus::Done)
+  FileStatus status = GuardedFolder::OpenTop(folderPath.c_str(), false, folder);
+  if (status == FileStatus::Done) status = ReadWholeFile(folder, name.c_str(), source);
+  if (status != FileStatus::Done) {
+    LogStep(L"Einstellungsdatei nicht umgewandelt: %ls (%ls)", settingsFile,
+            FileStatusReason(status, GetLastError()).c_str());
     return 1;
+  }
   if (source.size() >= 2 && static_cast<unsigned char>(source[0]) == 0xFF &&
-      static_cast<unsigned char>(source[1]) == 0xFE)
+      static_cast<unsigned char>(source[1]) == 0xFE) {
+    LogStep(L"Einstellungsdatei ist schon UTF-16: %ls", settingsFile);
     return 1;
+  }
   std::wstring converted;
   int pieces = 0;
-  if (!ConvertToUnicode(source, converted, pieces)) return 0;
+  if (!ConvertToUnicode(source, converted, pieces)) {
+    LogStep(L"Einstellungsdatei nicht umgewandelt (Zeichen nicht lesbar): %ls", settingsFile);
+    return 0;
+  }
   if (pieces == 0) return 1;  // an empty file stays as it is
   UniqueHandle scratch;
-  if (CreateScratchFile(folder, L"~lg", scratch) != FileStatus::Done) return 1;
+  status = CreateScratchFile(folder, L"~lg", scratch);
+  if (status != FileStatus::Done) {
+    LogStep(L"Einstellungsdatei nicht umgewandelt: %ls (%ls)", settingsFile,
+            FileStatusReason(status, GetLastError()).c_str());
+    return 1;
+  }
   DWORD bytes = static_cast<DWORD>(converted.size() * sizeof(wchar_t));
   DWORD written = 0;
   // A conversion that could not be written completely must not replace the settings.
-  if (!WriteFile(scratch.get(), converted.data(), bytes, &written, nullptr) || written != bytes ||
-      CommitScratchFile(scratch.get(), folder, name.c_str()) != FileStatus::Done) {
+  bool complete =
+      WriteFile(scratch.get(), converted.data(), bytes, &written, nullptr) && written == bytes;
+  status = complete ? CommitScratchFile(scratch.get(), folder, name.c_str()) : FileStatus::Failed;
+  if (status != FileStatus::Done) {
+    DWORD error = GetLastError();
     DeleteOpenFile(scratch.get());
+    LogStep(L"Einstellungsdatei nicht umgewandelt: %ls (%ls)", settingsFile,
+            FileStatusReason(status, error).c_str());
     return 0;
   }
+  LogStep(L"Einstellungsdatei in UTF-16 umgewandelt: %ls", settingsFile);
   return 1;
 }

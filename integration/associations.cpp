@@ -6,6 +6,7 @@
 
 #include <cwchar>
 
+#include "base/run_log.h"
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
 #include "integration/file_types.h"
@@ -41,14 +42,14 @@ void MakeTypeName(wchar_t* typeName, const wchar_t* stem) {
   swprintf(typeName, kNameChars, L"%ls %ls File", kProductName, upper);
 }
 
-void TakeOverUserChoice(const wchar_t* extension, const wchar_t* progId) {
+void TakeOverUserChoice(const wchar_t* extension, const wchar_t* progId, RegistryTally& tally) {
   wchar_t key[kMaxPath];
   swprintf(key, kMaxPath, kUserChoiceKeyFormat, extension);
   // A fresh key: whatever else the old choice held goes with it.
   DeleteKey(HKEY_CURRENT_USER, key);
   UniqueKey choice = CreateKey(HKEY_CURRENT_USER, key);
-  if (!choice) return;
-  SetNamedString(choice.get(), kProgIdValue, progId);
+  tally.Count(choice && SetNamedString(choice.get(), kProgIdValue, progId), HKEY_CURRENT_USER, key,
+              kProgIdValue);
 }
 
 const wchar_t* DefaultIconFor(IconSource source, const wchar_t* icon0, const wchar_t* icon8,
@@ -64,35 +65,40 @@ const wchar_t* DefaultIconFor(IconSource source, const wchar_t* icon0, const wch
 
 }  // namespace
 
-void AddCapabilityAssociation(const wchar_t* extension, const wchar_t* progIdStem) {
+void AddCapabilityAssociation(const wchar_t* extension, const wchar_t* progIdStem,
+                              RegistryTally* tally) {
   UniqueKey key = OpenKey(HKEY_LOCAL_MACHINE, kFileAssociationsKey, KEY_SET_VALUE);
   if (!key) return;
   wchar_t name[kNameChars];
   swprintf(name, kNameChars, L".%ls", extension);
   wchar_t progId[kNameChars];
   MakeProgId(progId, progIdStem);
-  SetNamedString(key.get(), name, progId);
+  bool ok = SetNamedString(key.get(), name, progId);
+  if (tally) tally->Count(ok, HKEY_LOCAL_MACHINE, kFileAssociationsKey, name);
 }
 
 void WriteFileAssociation(const wchar_t* extension, const wchar_t* progIdStem,
-                          const wchar_t* command, const wchar_t* defaultIcon, int32_t selected) {
+                          const wchar_t* command, const wchar_t* defaultIcon, int32_t selected,
+                          RegistryTally* tally) {
+  RegistryTally unused;
+  RegistryTally& count = tally ? *tally : unused;
   wchar_t progId[kNameChars];
   MakeProgId(progId, progIdStem);
   wchar_t key[kMaxPath];
   if (selected || IsAlwaysTakenOver(extension)) {
     swprintf(key, kMaxPath, kExtensionKeyFormat, extension);
-    SetDefaultValue(HKEY_LOCAL_MACHINE, key, progId);
+    count.SetDefault(HKEY_LOCAL_MACHINE, key, progId);
   }
   wchar_t typeName[kNameChars];
   MakeTypeName(typeName, progIdStem);
   swprintf(key, kMaxPath, kProgIdKeyFormat, progId);
-  SetDefaultValue(HKEY_LOCAL_MACHINE, key, typeName);
+  count.SetDefault(HKEY_LOCAL_MACHINE, key, typeName);
   swprintf(key, kMaxPath, kProgIdCommandKeyFormat, progId);
-  SetDefaultValue(HKEY_LOCAL_MACHINE, key, command);
+  count.SetDefault(HKEY_LOCAL_MACHINE, key, command);
   swprintf(key, kMaxPath, kProgIdIconKeyFormat, progId);
-  SetDefaultValue(HKEY_LOCAL_MACHINE, key, defaultIcon);
-  AddCapabilityAssociation(extension, progIdStem);
-  if (selected) TakeOverUserChoice(extension, progId);
+  count.SetDefault(HKEY_LOCAL_MACHINE, key, defaultIcon);
+  AddCapabilityAssociation(extension, progIdStem, &count);
+  if (selected) TakeOverUserChoice(extension, progId, count);
 }
 
 void RegisterFileTypes(const wchar_t* viewerExePath, const wchar_t* openCommand,
@@ -100,24 +106,42 @@ void RegisterFileTypes(const wchar_t* viewerExePath, const wchar_t* openCommand,
   wchar_t icon0[kMaxPath], icon8[kMaxPath], icon9[kMaxPath];
   if (!FormatPath(icon0, kViewerIcon0Format, viewerExePath) ||
       !FormatPath(icon8, kViewerIcon8Format, viewerExePath) ||
-      !FormatPath(icon9, kViewerIcon9Format, viewerExePath))
+      !FormatPath(icon9, kViewerIcon9Format, viewerExePath)) {
+    LogStep(L"Dateitypen nicht registriert: Pfade zu lang");
     return;
+  }
+  RegistryTally tally;
+  int extensions = 0, takenOver = 0, userChoices = 0;
   for (int row = 0; row < kFileTypeRowCount; ++row) {
     const FileTypeRow& type = FileTypeTable[row];
     const wchar_t* icon = DefaultIconFor(type.iconSource, icon0, icon8, icon9);
     for (const FileExtension& entry : type.extensions) {
       if (!entry.extension) break;
       WriteFileAssociation(entry.extension, entry.progIdStem, openCommand, icon,
-                           associationSelection[row]);
+                           associationSelection[row], &tally);
+      ++extensions;
+      if (associationSelection[row] || IsAlwaysTakenOver(entry.extension)) ++takenOver;
+      if (associationSelection[row]) ++userChoices;
     }
   }
+  // One line for the group: a line per extension would bury the rest of the log, and a
+  // failed write is named on a line of its own anyway.
+  wchar_t group[200];
+  swprintf(group, 200,
+           L"Registrierung Dateitypen (%d Zeilen, %d Erweiterungen mit ProgID und Fähigkeit, "
+           L"davon %d auf Lumagrove gesetzt, %d Benutzerauswahlen übernommen)",
+           kFileTypeRowCount, extensions, takenOver, userChoices);
+  tally.LogGroup(group);
 }
 
 void DisableAppXOpenWith() {
+  RegistryTally tally;
   for (const wchar_t* progId : kAppXProgIds) {
     UniqueKey key = CreateKey(HKEY_CURRENT_USER, progId);
-    if (key) SetNamedString(key.get(), kNoOpenWithValue, L"");
+    tally.Count(key && SetNamedString(key.get(), kNoOpenWithValue, L""), HKEY_CURRENT_USER, progId,
+                kNoOpenWithValue);
   }
+  tally.LogGroup(L"Registrierung NoOpenWith der Foto-Apps");
 }
 
 void RefreshShellAssociations(int32_t associationMode) {
@@ -125,4 +149,5 @@ void RefreshShellAssociations(int32_t associationMode) {
   if (IsWindowsVersionAtLeast(2)) DisableAppXOpenWith();
   SystemParametersInfoW(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
+  LogStep(L"Shell über die geänderten Dateitypen benachrichtigt");
 }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "integration/registry.h"
+
 inline constexpr wchar_t kCapabilitiesKey[] = L"SOFTWARE\\Lumagrove\\Capabilities";
 inline constexpr wchar_t kFileAssociationsKey[] =
     L"SOFTWARE\\Lumagrove\\Capabilities\\FileAssociations";
@@ -31,12 +33,15 @@ inline constexpr const wchar_t* kAppXProgIds[] = {
 void RegisterFileTypes(const wchar_t* viewerExePath, const wchar_t* openCommand,
                        const int32_t* associationSelection);
 
-// The keys of one extension; selected takes over the extension and the user's choice.
+// The keys of one extension; selected takes over the extension and the user's choice. The
+// writes are counted in tally when one is given.
 void WriteFileAssociation(const wchar_t* extension, const wchar_t* progIdStem,
-                          const wchar_t* command, const wchar_t* defaultIcon, int32_t selected);
+                          const wchar_t* command, const wchar_t* defaultIcon, int32_t selected,
+                          RegistryTally* tally = nullptr);
 
 // ".ext" = ProgID under the application's FileAssociations key, if that key exists.
-void AddCapabilityAssociation(const wchar_t* extension, const wchar_t* progIdStem);
+void AddCapabilityAssociation(const wchar_t* extension, const wchar_t* progIdStem,
+                              RegistryTally* tally = nullptr);
 
 // Keeps the picture apps of Windows 8 and later out of the "Open with" list.
 void DisableAppXOpenWith();

@@ -51,22 +51,28 @@ constexpr wchar_t kApplicationDescription[] =
 void WriteBrowseVerbs(const wchar_t* viewerExePath) {
   wchar_t command[kMaxPath];
   if (!FormatPath(command, kBrowseCommandFormat, viewerExePath)) return;
+  RegistryTally tally;
   for (const wchar_t* format : kBrowseVerbKeyFormats) {
     wchar_t key[kMaxPath];
     if (!FormatPath(key, format, kBrowseVerb)) continue;
-    SetDefaultValue(HKEY_LOCAL_MACHINE, key, kBrowseVerb);
+    tally.SetDefault(HKEY_LOCAL_MACHINE, key, kBrowseVerb);
     if (AppendText(key, kMaxPath, kCommandSubkey))
-      SetDefaultValue(HKEY_LOCAL_MACHINE, key, command);
+      tally.SetDefault(HKEY_LOCAL_MACHINE, key, command);
   }
+  tally.LogGroup(L"Registrierung Befehl „Durchsuchen mit Lumagrove“ (Ordner und Laufwerke)");
 }
 
 void RegisterApplicationClass(const wchar_t* openCommand) {
-  SetDefaultValue(HKEY_LOCAL_MACHINE, kApplicationClassKey, kProductName);
-  SetDefaultValue(HKEY_LOCAL_MACHINE, kApplicationClassCommandKey, openCommand);
+  RegistryTally tally;
+  tally.SetDefault(HKEY_LOCAL_MACHINE, kApplicationClassKey, kProductName);
+  tally.SetDefault(HKEY_LOCAL_MACHINE, kApplicationClassCommandKey, openCommand);
   DeleteKey(HKEY_LOCAL_MACHINE, kApplicationClassIconKey);
-  SetDefaultValue(HKEY_CLASSES_ROOT, kApplicationsCommandKey, openCommand);
+  tally.SetDefault(HKEY_CLASSES_ROOT, kApplicationsCommandKey, openCommand);
   UniqueKey entry = OpenKey(HKEY_CLASSES_ROOT, kApplicationsEntryKey, KEY_ALL_ACCESS);
-  if (entry) SetNamedString(entry.get(), kFriendlyAppNameValue, kFriendlyAppName);
+  tally.Count(entry && SetNamedString(entry.get(), kFriendlyAppNameValue, kFriendlyAppName),
+              HKEY_CLASSES_ROOT, kApplicationsEntryKey, kFriendlyAppNameValue);
+  tally.LogGroup(L"Registrierung Anwendungsklasse (HKLM\\SOFTWARE\\Classes\\Lumagrove, "
+                 L"HKCR\\Applications\\lg_show64.exe)");
 }
 
 // One value of the uninstall entry: a string, or a number when text is null.
@@ -77,7 +83,8 @@ struct UninstallValue {
 };
 
 void WriteUninstallEntry(const InstallStrings& strings) {
-  SetDefaultValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"");
+  RegistryTally tally;
+  tally.SetDefault(HKEY_LOCAL_MACHINE, kUninstallKey, L"");
   wchar_t displayName[64];
   swprintf(displayName, 64, L"Lumagrove %d.%d", kVersionMajor, kVersionMinor);
   AppendText(displayName, 64, L" (64-bit)");
@@ -88,8 +95,10 @@ void WriteUninstallEntry(const InstallStrings& strings) {
   wchar_t displayIcon[kMaxPath];
   if (!FormatPath(uninstallString, kUninstallStringFormat, strings.installFolder) ||
       !FormatPath(quietUninstallString, kQuietUninstallStringFormat, strings.installFolder) ||
-      !FormatPath(displayIcon, kViewerIcon0Format, strings.viewerExePath))
+      !FormatPath(displayIcon, kViewerIcon0Format, strings.viewerExePath)) {
+    LogStep(L"Deinstallationseintrag nicht geschrieben: Pfade zu lang");
     return;
+  }
   // The local date of this run, as the Programs control panel reads it: yyyymmdd.
   SYSTEMTIME today;
   GetLocalTime(&today);
@@ -115,28 +124,36 @@ void WriteUninstallEntry(const InstallStrings& strings) {
       {kNoRepairValue, nullptr, 1},
   };
   UniqueKey key = OpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
-  if (!key) return;
   for (const UninstallValue& value : values) {
-    if (value.text)
-      SetNamedString(key.get(), value.name, value.text);
-    else
-      SetNamedDword(key.get(), value.name, value.number);
+    bool ok = key && (value.text ? SetNamedString(key.get(), value.name, value.text)
+                                 : SetNamedDword(key.get(), value.name, value.number));
+    tally.Count(ok, HKEY_LOCAL_MACHINE, kUninstallKey, value.name);
   }
+  tally.LogGroup(L"Registrierung Deinstallationseintrag HKLM\\SOFTWARE\\Microsoft\\Windows\\"
+                 L"CurrentVersion\\Uninstall\\Lumagrove64");
+  LogStep(L"Deinstallationseintrag QuietUninstallString: %ls", quietUninstallString);
 }
 
 // The application key with its run command and the Default Programs capabilities.
 void RegisterCapabilities(const wchar_t* viewerExePath) {
+  RegistryTally tally;
   CreateKey(HKEY_LOCAL_MACHINE, kApplicationKey);  // made and closed at once
   wchar_t runCommand[kMaxPath];
   if (FormatPath(runCommand, kQuotedViewerFormat, viewerExePath))
-    SetDefaultValue(HKEY_LOCAL_MACHINE, kApplicationCommandKey, runCommand);
-  if (UniqueKey capabilities = CreateKey(HKEY_LOCAL_MACHINE, kCapabilitiesKey))
-    SetNamedString(capabilities.get(), kApplicationDescriptionValue, kApplicationDescription);
+    tally.SetDefault(HKEY_LOCAL_MACHINE, kApplicationCommandKey, runCommand);
+  UniqueKey capabilities = CreateKey(HKEY_LOCAL_MACHINE, kCapabilitiesKey);
+  tally.Count(capabilities && SetNamedString(capabilities.get(), kApplicationDescriptionValue,
+                                             kApplicationDescription),
+              HKEY_LOCAL_MACHINE, kCapabilitiesKey, kApplicationDescriptionValue);
   CreateKey(HKEY_LOCAL_MACHINE, kFileAssociationsKey);
   // Only registered where Windows keeps the list; the key is never made here.
-  if (UniqueKey registered =
-          OpenKey(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, KEY_SET_VALUE))
-    SetNamedString(registered.get(), kProductName, kCapabilitiesKey);
+  UniqueKey registered = OpenKey(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, KEY_SET_VALUE);
+  if (registered)
+    tally.Count(SetNamedString(registered.get(), kProductName, kCapabilitiesKey),
+                HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, kProductName);
+  tally.LogGroup(L"Registrierung Anwendung und Fähigkeiten (HKLM\\SOFTWARE\\Lumagrove)");
+  LogStep(registered ? L"RegisteredApplications: Lumagrove eingetragen"
+                     : L"RegisteredApplications: Schlüssel nicht vorhanden, nicht eingetragen");
 }
 
 }  // namespace
@@ -160,7 +177,10 @@ void IntegrateWithSystem(int32_t associationMode, const wchar_t* targetFolder,
                          const int32_t* associationSelection) {
   // A folder too long for the paths below would leave cut paths in links and keys.
   InstallStrings strings;
-  if (!BuildInstallStrings(targetFolder, strings)) return;
+  if (!BuildInstallStrings(targetFolder, strings)) {
+    LogStep(L"Verknüpfungen und Registrierung übersprungen: Pfade zu lang");
+    return;
+  }
 
   if (startMenuShortcuts) CreateProgramGroup(strings.installFolder, allUsers);
   if (desktopShortcut) CreateDesktopViewerLink(strings.viewerExePath, allUsers);

@@ -1,4 +1,5 @@
 // The few registry operations the system integration needs, with keys owned by UniqueKey.
+// A failed call leaves its registry error as the thread's last error.
 #pragma once
 
 #include <windows.h>
@@ -19,3 +20,17 @@ UniqueKey CreateKey(HKEY root, const wchar_t* subkey);
 UniqueKey OpenKey(HKEY root, const wchar_t* subkey, REGSAM access);
 // Removes a key without subkeys; a missing key is no error worth reporting.
 void DeleteKey(HKEY root, const wchar_t* subkey);
+
+// The writes of one group of keys (the uninstall entry, the file types, ...), counted for
+// the run's full log: the group gets one line, and each failed write one line of its own
+// naming the key and the system's text of the error.
+struct RegistryTally {
+  int written = 0;
+  int failed = 0;
+  // Counts one write of value (null: the default value) in root\subkey; returns ok.
+  bool Count(bool ok, HKEY root, const wchar_t* subkey, const wchar_t* value = nullptr);
+  // SetDefaultValue, counted.
+  bool SetDefault(HKEY root, const wchar_t* subkey, const wchar_t* text);
+  // "<group>: N Werte geschrieben[, M fehlgeschlagen]"
+  void LogGroup(const wchar_t* group) const;
+};

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/handles.h"
+#include "base/path_rules.h"
 #include "base/run_log.h"
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
@@ -39,10 +40,12 @@ bool JoinPath(wchar_t* path, const wchar_t* folder, const wchar_t* name) {
   return AppendText(path, kMaxPath, name);
 }
 
-// "<path>: <reason>" in the problem log.
-void LogProblem(const wchar_t* path, FileStatus status) {
+// "<path>: <reason>" in the problem log; what (a format with one %ls for the path and one
+// for the reason) says it in the full log, with the system's text of error.
+void LogProblem(const wchar_t* what, const wchar_t* path, FileStatus status, DWORD error) {
   std::wstring text = path;
   if (text.size() > 3 && text.back() == L'\\') text.pop_back();
+  LogStep(what, text.c_str(), FileStatusReason(status, error).c_str());
   text += L": ";
   text += FileStatusText(status);
   WriteProblemLog(text.c_str());
@@ -70,9 +73,15 @@ bool ReadStream(IStream* stream, std::string& bytes) {
 void WriteFolderLink(const GuardedFolder& folder, const wchar_t* folderAsNamed,
                      const wchar_t* name, const ShellLinkFields& fields) {
   wchar_t linkPath[kMaxPath];
-  if (!JoinPath(linkPath, folderAsNamed, name)) return;
+  if (!JoinPath(linkPath, folderAsNamed, name)) {
+    LogStep(L"Verknüpfung übersprungen (Pfad zu lang): %ls%ls", folderAsNamed, name);
+    return;
+  }
   FileStatus status = WriteShellLink(folder, name, fields);
-  if (status != FileStatus::Done) LogProblem(linkPath, status);
+  if (status == FileStatus::Done)
+    LogStep(L"Verknüpfung geschrieben: %ls", linkPath);
+  else
+    LogProblem(L"Verknüpfung nicht geschrieben: %ls (%ls)", linkPath, status, GetLastError());
 }
 
 void RemoveOldViewerLinks(const GuardedFolder& group, const wchar_t* groupFolder) {
@@ -83,7 +92,10 @@ void RemoveOldViewerLinks(const GuardedFolder& group, const wchar_t* groupFolder
       continue;
     swprintf(path, kMaxPath, kOldViewerLinkFormat, groupFolder, version);
     FileStatus status = DeleteGuardedFile(group, path + TextLength(groupFolder));
-    if (status != FileStatus::Done && status != FileStatus::Missing) LogProblem(path, status);
+    if (status == FileStatus::Done)
+      LogStep(L"Alte Verknüpfung entfernt: %ls", path);
+    else if (status != FileStatus::Missing)
+      LogProblem(L"Alte Verknüpfung nicht entfernt: %ls (%ls)", path, status, GetLastError());
   }
 }
 
@@ -93,7 +105,7 @@ void WriteDesktopLink(int32_t allUsers, const wchar_t* name, const ShellLinkFiel
   GuardedFolder desktop;
   FileStatus status = GuardedFolder::OpenResolved(folder, desktop);
   if (status != FileStatus::Done) {
-    LogProblem(folder, status);
+    LogProblem(L"Desktop nicht verwendbar: %ls (%ls)", folder, status, GetLastError());
     return;
   }
   WriteFolderLink(desktop, folder, name, fields);
@@ -154,14 +166,19 @@ void CreateProgramGroup(const wchar_t* installFolder, int32_t allUsers) {
   AppendText(groupFolder, kLongPath, kProgramGroupName);
   AppendBackslash(groupFolder, kLongPath);
   // Links need room for the folder and their names; a longer group path gets none.
-  if (TextLength(groupFolder) >= kMaxPath) return;
+  if (TextLength(groupFolder) >= kMaxPath) {
+    LogStep(L"Startmenügruppe übersprungen (Pfad zu lang): %ls", groupFolder);
+    return;
+  }
   // The Programs folder above may be redirected; the group itself must not be a link.
   GuardedFolder group;
   FileStatus status = GuardedFolder::OpenTop(groupFolder, true, group);
   if (status != FileStatus::Done) {
-    LogProblem(groupFolder, status);
+    LogProblem(L"Startmenügruppe nicht verwendet: %ls (%ls)", groupFolder, status, GetLastError());
     return;
   }
+  LogStep(group.Created() ? L"Startmenügruppe erstellt: %ls" : L"Startmenügruppe vorhanden: %ls",
+          ShownFolder(groupFolder).c_str());
 
   wchar_t viewerExePath[kMaxPath];
   CopyText(viewerExePath, kMaxPath, installFolder);
@@ -173,12 +190,19 @@ void CreateProgramGroup(const wchar_t* installFolder, int32_t allUsers) {
 
   bool windows8OrLater = IsWindowsVersionAtLeast(2);
   for (const GroupLink& entry : kGroupLinks) {
-    if (entry.onlyBeforeWindows8 && windows8OrLater) continue;
-    wchar_t target[kMaxPath];
-    if (!entry.targetFormat)
-      CopyText(target, kMaxPath, viewerExePath);
-    else if (!FormatPath(target, entry.targetFormat, installFolder))
+    if (entry.onlyBeforeWindows8 && windows8OrLater) {
+      LogStep(L"Verknüpfung ausgelassen (ab Windows 8 steht die Deinstallation in den "
+              L"Einstellungen): %ls%ls",
+              groupFolder, entry.fileName);
       continue;
+    }
+    wchar_t target[kMaxPath];
+    if (!entry.targetFormat) {
+      CopyText(target, kMaxPath, viewerExePath);
+    } else if (!FormatPath(target, entry.targetFormat, installFolder)) {
+      LogStep(L"Verknüpfung übersprungen (Ziel zu lang): %ls%ls", groupFolder, entry.fileName);
+      continue;
+    }
     if (entry.thumbnails)
       WriteFolderLink(group, groupFolder, entry.fileName,
                       {target, kThumbnailsArguments, viewerExePath, kThumbnailsIconIndex});

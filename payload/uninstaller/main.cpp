@@ -5,7 +5,10 @@
 #include <string>
 
 #include "base/option_rules.h"
+#include "base/path_rules.h"
+#include "base/run_log.h"
 #include "base/safe_files.h"
+#include "base/step_log.h"
 #include "base/system_helpers.h"
 #include "base/text_rules.h"
 #include "base/viewer_check.h"
@@ -46,13 +49,18 @@ struct Context {
 };
 
 void Show(const Context& context, const wchar_t* text, UINT icon) {
-  if (!context.silent) MessageBoxW(nullptr, text, kCaption, MB_OK | icon);
+  if (context.silent) return;
+  LogStep(L"Meldung angezeigt: %ls", text);
+  MessageBoxW(nullptr, text, kCaption, MB_OK | icon);
 }
 
 bool Ask(const Context& context) {
   wchar_t text[kMessageChars];
   swprintf(text, kMessageChars, kQuestionFormat, context.displayName);
-  return MessageBoxW(nullptr, text, kCaption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES;
+  bool yes =
+      MessageBoxW(nullptr, text, kCaption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES;
+  LogStep(L"Frage angezeigt: %ls Antwort: %ls", text, yes ? L"Ja" : L"Nein");
+  return yes;
 }
 
 // The program's own path and folder; false when the path does not fit.
@@ -84,6 +92,7 @@ void LeaveInstallFolder() {
 }
 
 UninstallOutcome Remove(Context& context) {
+  LogStep(L"Entfernen beginnt: %ls", ShownFolder(context.folder).c_str());
   LeaveInstallFolder();
   RemoveShellLinks();
   RemoveRegistration();
@@ -100,8 +109,10 @@ UninstallOutcome Remove(Context& context) {
 // A viewer window, or the viewer of this folder in any session, still runs; with
 // /closeviewer=N after asking it to close and waiting for it.
 bool ViewerStillRunning(const Context& context) {
-  return !CloseRunningViewers(context.located ? context.folder : nullptr,
-                              context.closeViewerSeconds);
+  bool running = !CloseRunningViewers(context.located ? context.folder : nullptr,
+                                      context.closeViewerSeconds);
+  LogStep(running ? L"Lumagrove läuft noch" : L"Lumagrove läuft nicht");
+  return running;
 }
 
 UninstallOutcome Uninstall(Context& context) {
@@ -114,12 +125,15 @@ UninstallOutcome Uninstall(Context& context) {
   }
   wchar_t text[kMessageChars];
   if (!context.located || !IsInstallationFolder(context.folder)) {
+    LogStep(L"Keine Installation in diesem Verzeichnis registriert: %ls", context.folder);
     swprintf(text, kMessageChars, kNotThisFolderFormat, context.folder);
     Show(context, text, MB_ICONEXCLAMATION);
     return UninstallOutcome::NotThisFolder;
   }
   FileStatus opened = GuardedFolder::OpenTop(context.folder, false, context.install);
   if (opened != FileStatus::Done) {
+    LogStep(L"Installationsverzeichnis abgelehnt: %ls %ls", context.folder,
+            FileStatusText(opened));
     swprintf(text, kMessageChars, kFolderRefusedFormat, context.folder, FileStatusText(opened));
     Show(context, text, MB_ICONEXCLAMATION);
     return UninstallOutcome::FolderIsLink;
@@ -139,6 +153,37 @@ UninstallOutcome Uninstall(Context& context) {
   return outcome;
 }
 
+const wchar_t* OutcomeText(UninstallOutcome outcome) {
+  switch (outcome) {
+    case UninstallOutcome::Removed: return L"entfernt";
+    case UninstallOutcome::ViewerRunning: return L"Lumagrove läuft, nichts entfernt";
+    case UninstallOutcome::Declined: return L"mit Nein beantwortet, nichts entfernt";
+    case UninstallOutcome::FilesLeft: return L"entfernt, aber Dateien bleiben";
+    case UninstallOutcome::NotThisFolder:
+      return L"keine Installation in diesem Verzeichnis, nichts entfernt";
+    case UninstallOutcome::FolderIsLink:
+      return L"das Installationsverzeichnis ist ein Link, nichts entfernt";
+  }
+  return L"unbekannt";
+}
+
+// The full log (/log=PATH): the same header as the setup's, then the options.
+void StartFullLog(const wchar_t* arguments, const Context& context,
+                  const DeploymentOptions& deployment, StepLog& log) {
+  if (deployment.logPath[0] == L'\0' || PathOptionCutByLineLimit(arguments, L"/log=") ||
+      log.Open(deployment.logPath) != FileStatus::Done)
+    return;
+  wchar_t version[16];
+  swprintf(version, 16, L"%d.%d", kVersionMajor, kVersionMinor);
+  LogRunHeader(kCaption, version, GetCommandLineW());
+  LogStep(L"Option Unbeaufsichtigt (/silent): %ls", context.silent ? L"ja" : L"nein");
+  if (context.closeViewerSeconds < 0)
+    LogStep(L"Option Betrachter schließen (/closeviewer=): nicht angegeben");
+  else
+    LogStep(L"Option Betrachter schließen (/closeviewer=): %d s", context.closeViewerSeconds);
+  LogStep(L"Option Protokoll (/log=): %ls", deployment.logPath);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
@@ -150,5 +195,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
   DeploymentOptions deployment;
   ReadDeploymentOptions(arguments, deployment);
   context.closeViewerSeconds = deployment.closeViewerSeconds;
-  return UninstallExitCode(Uninstall(context));
+  StepLog log;  // open until the outcome is written
+  StartFullLog(arguments, context, deployment, log);
+  UninstallOutcome outcome = Uninstall(context);
+  int code = UninstallExitCode(outcome);
+  LogStep(L"Ergebnis: %ls (Exitcode %d)", OutcomeText(outcome), code);
+  return code;
 }

@@ -9,7 +9,10 @@
 
 #include "base/folder_security.h"
 #include "base/handles.h"
+#include "base/path_rules.h"
 #include "base/private_folder.h"
+#include "base/run_log.h"
+#include "base/system_helpers.h"
 #include "base/text_rules.h"
 #include "integration/associations.h"
 #include "integration/file_types.h"
@@ -56,6 +59,61 @@ constexpr DWORD kMaxSettingsBytes = 64 * 1024;
 template <size_t N>
 bool RemoveTree(HKEY root, const wchar_t* top, const OwnedKey (&keys)[N]) {
   return RemoveOwnedTree(root, top, keys, static_cast<int>(N));
+}
+
+// What a group of registry removals did, for the full log: keys (or values) removed, and
+// those kept because another program holds something in them; each kept one is named.
+struct RemovalTally {
+  int removed = 0;
+  int kept = 0;
+  void Count(bool gone, HKEY root, const wchar_t* key) {
+    if (gone) {
+      ++removed;
+      return;
+    }
+    ++kept;
+    LogStep(L"Registrierung behalten (enthält Einträge eines anderen Programms): %ls\\%ls",
+            root == HKEY_LOCAL_MACHINE ? L"HKLM" : L"HKCU", key);
+  }
+  void Log(const wchar_t* group) const {
+    LogStep(L"Registrierung entfernt, %ls: %d entfernt, %d behalten", group, removed, kept);
+  }
+};
+
+bool KeyExists(HKEY root, const wchar_t* key) {
+  return static_cast<bool>(OpenKey(root, key, KEY_READ));
+}
+
+// A tree that is there is counted removed or kept; a missing one is not counted.
+template <size_t N>
+void RemoveCountedTree(HKEY root, const wchar_t* top, const OwnedKey (&keys)[N],
+                       RemovalTally& tally) {
+  if (KeyExists(root, top)) tally.Count(RemoveTree(root, top, keys), root, top);
+}
+
+enum class Missing { Say, Skip };
+
+// One deletion in the full log: removed, not there, or staying with the reason (error is
+// the last error of the call that failed).
+void LogDeletion(const wchar_t* what, const std::wstring& path, FileStatus status, DWORD error,
+                 Missing missing = Missing::Say) {
+  if (status == FileStatus::Done)
+    LogStep(L"%ls entfernt: %ls", what, ShownFolder(path).c_str());
+  else if (status != FileStatus::Missing)
+    LogStep(L"%ls bleibt: %ls (%ls)", what, ShownFolder(path).c_str(),
+            FileStatusReason(status, error).c_str());
+  else if (missing == Missing::Say)
+    LogStep(L"%ls nicht vorhanden: %ls", what, ShownFolder(path).c_str());
+}
+
+// DeleteGuardedFile, logged. Links are looked for in the folders of both scopes, so a
+// missing one is only worth a line where the caller says so.
+FileStatus DeleteLogged(const GuardedFolder& folder, const wchar_t* name, const wchar_t* what,
+                        Missing missing) {
+  FileStatus status = DeleteGuardedFile(folder, name);
+  DWORD error = GetLastError();
+  LogDeletion(what, folder.PathOf(name), status, error, missing);
+  return status;
 }
 
 bool IsListed(const wchar_t* const* names, const wchar_t* name) {
@@ -105,52 +163,64 @@ bool ReadString(HKEY root, const wchar_t* key, const wchar_t* name, wchar_t* tex
 }
 
 // One extension: its key and the user's choice only while they still name our ProgID.
-void RemoveExtension(const wchar_t* extension) {
+void RemoveExtension(const wchar_t* extension, RemovalTally& extensions, RemovalTally& choices) {
   wchar_t key[kMaxPath], progId[kMaxPath];
   swprintf(key, kMaxPath, kExtensionKeyFormat, extension);
-  if (ReadString(HKEY_LOCAL_MACHINE, key, L"", progId, kMaxPath) && IsOwnProgId(progId))
-    RemoveValueAndEmptyKey(HKEY_LOCAL_MACHINE, key, L"");
+  if (ReadString(HKEY_LOCAL_MACHINE, key, L"", progId, kMaxPath)) {
+    bool ours = IsOwnProgId(progId);
+    if (ours) RemoveValueAndEmptyKey(HKEY_LOCAL_MACHINE, key, L"");
+    extensions.Count(ours, HKEY_LOCAL_MACHINE, key);
+  }
   swprintf(key, kMaxPath, kUserChoiceKeyFormat, extension);
-  if (ReadString(HKEY_CURRENT_USER, key, kProgIdValue, progId, kMaxPath) && IsOwnProgId(progId)) {
+  if (ReadString(HKEY_CURRENT_USER, key, kProgIdValue, progId, kMaxPath)) {
+    bool ours = IsOwnProgId(progId);
+    choices.Count(ours, HKEY_CURRENT_USER, key);
+    if (!ours) return;
     RemoveValueAndEmptyKey(HKEY_CURRENT_USER, key, kProgIdValue);
     swprintf(key, kMaxPath, kFileExtsKeyFormat, extension);
     RemoveTree(HKEY_CURRENT_USER, key, kEmptyKey);
   }
 }
 
-void RemoveProgId(const wchar_t* stem) {
+void RemoveProgId(const wchar_t* stem, RemovalTally& tally) {
   wchar_t progId[kNameChars], key[kMaxPath];
   swprintf(progId, kNameChars, kProgIdFormat, kProductName, stem);
   swprintf(key, kMaxPath, kProgIdKeyFormat, progId);
-  RemoveTree(HKEY_LOCAL_MACHINE, key, kProgIdTree);
+  RemoveCountedTree(HKEY_LOCAL_MACHINE, key, kProgIdTree, tally);
 }
 
 void RemoveFileTypes() {
+  RemovalTally extensions, choices, progIds;
   for (const FileTypeRow& row : FileTypeTable)
     for (const FileExtension& entry : row.extensions) {
       if (!entry.extension) break;
-      RemoveExtension(entry.extension);
-      RemoveProgId(entry.progIdStem);  // a shared stem is simply gone the second time
+      RemoveExtension(entry.extension, extensions, choices);
+      RemoveProgId(entry.progIdStem, progIds);  // a shared stem is simply gone the second time
     }
+  extensions.Log(L"Dateierweiterungen");
+  choices.Log(L"Benutzerauswahlen");
+  progIds.Log(L"ProgIDs");
   for (const wchar_t* key : kAppXProgIds)
     RemoveValueAndEmptyKey(HKEY_CURRENT_USER, key, kNoOpenWithValue);
 }
 
 void RemoveApplicationKeys() {
+  RemovalTally tally;
   for (const wchar_t* format : kBrowseVerbKeyFormats) {
     wchar_t key[kMaxPath];
     if (FormatPath(key, format, kBrowseVerb))
-      RemoveTree(HKEY_LOCAL_MACHINE, key, kBrowseVerbTree);
+      RemoveCountedTree(HKEY_LOCAL_MACHINE, key, kBrowseVerbTree, tally);
   }
-  RemoveTree(HKEY_LOCAL_MACHINE, kApplicationClassKey, kProgIdTree);
+  RemoveCountedTree(HKEY_LOCAL_MACHINE, kApplicationClassKey, kProgIdTree, tally);
   // The setup writes the entry through HKEY_CLASSES_ROOT: machine or user classes.
   wchar_t key[kMaxPath];
   swprintf(key, kMaxPath, kApplicationsKeyFormat, kApplicationsEntryKey);
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-    RemoveTree(root, key, kApplicationsEntryTree);
+    RemoveCountedTree(root, key, kApplicationsEntryTree, tally);
   if (UniqueKey registered = OpenKey(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, KEY_SET_VALUE))
-    RegDeleteValueW(registered.get(), kProductName);
-  RemoveTree(HKEY_LOCAL_MACHINE, kApplicationKey, kApplicationKeyTree);
+    if (RegDeleteValueW(registered.get(), kProductName) == ERROR_SUCCESS) ++tally.removed;
+  RemoveCountedTree(HKEY_LOCAL_MACHINE, kApplicationKey, kApplicationKeyTree, tally);
+  tally.Log(L"Anwendungsschlüssel, Fähigkeiten und Befehl „Durchsuchen mit Lumagrove“");
 }
 
 void RemoveGroup(int32_t allUsers) {
@@ -159,21 +229,36 @@ void RemoveGroup(int32_t allUsers) {
   if (!AppendText(path, kMaxPath, kProgramGroupName)) return;
   // A group folder that is a link leads elsewhere: nothing in it is ours.
   GuardedFolder group;
-  if (GuardedFolder::OpenTop(path, false, group) != FileStatus::Done) return;
+  FileStatus opened = GuardedFolder::OpenTop(path, false, group);
+  DWORD error = GetLastError();
+  if (opened != FileStatus::Done) {
+    LogDeletion(L"Startmenügruppe", path, opened, error);
+    return;
+  }
   wchar_t viewerLink[kNameChars];
   swprintf(viewerLink, kNameChars, kGroupViewerLinkFormat, kVersionMajor, kVersionMinor);
-  DeleteGuardedFile(group, viewerLink);
-  for (const GroupLink& link : kGroupLinks) DeleteGuardedFile(group, link.fileName);
-  RemoveGuardedFolder(group);
+  DeleteLogged(group, viewerLink, L"Verknüpfung", Missing::Skip);
+  for (const GroupLink& link : kGroupLinks)
+    DeleteLogged(group, link.fileName, L"Verknüpfung", Missing::Skip);
+  std::wstring folder = group.Path();
+  if (RemoveGuardedFolder(group) == FileStatus::Done)
+    LogStep(L"Startmenügruppe entfernt: %ls", ShownFolder(folder).c_str());
+  else  // what the user put there stays with it
+    LogStep(L"Startmenügruppe bleibt (nicht leer): %ls", ShownFolder(folder).c_str());
 }
 
 void RemoveDesktopLinks(int32_t allUsers) {
   wchar_t path[kMaxPath];
   GetDesktopFolder(allUsers, path);
   GuardedFolder desktop;
-  if (GuardedFolder::OpenResolved(path, desktop) != FileStatus::Done) return;
-  DeleteGuardedFile(desktop, kDesktopViewerLink);
-  DeleteGuardedFile(desktop, kDesktopThumbnailsLink);
+  FileStatus opened = GuardedFolder::OpenResolved(path, desktop);
+  DWORD error = GetLastError();
+  if (opened != FileStatus::Done) {
+    LogDeletion(L"Desktop", path, opened, error, Missing::Skip);
+    return;
+  }
+  for (const wchar_t* name : {kDesktopViewerLink, kDesktopThumbnailsLink})
+    DeleteLogged(desktop, name, L"Verknüpfung", Missing::Skip);
 }
 
 bool IsListedLeft(const LeftItems& left, const std::wstring& path) {
@@ -201,20 +286,31 @@ class PayloadFolders {
       Close();
       name_ = relative;
       status_ = top_.OpenChild(relative.c_str(), false, open_);
+      DWORD error = GetLastError();
       AddLeft(left_, PathOf(relative), status_);
+      if (status_ != FileStatus::Done && status_ != FileStatus::Missing)
+        LogDeletion(L"Verzeichnis", PathOf(relative), status_, error);
     }
     return status_ == FileStatus::Done ? &open_ : nullptr;
   }
+
+  // How the last Open went.
+  FileStatus Status() const { return status_; }
 
   // The folder goes when it is empty; one that holds the user's files stays unlisted.
   void Remove(const std::wstring& relative) {
     Close();  // a pin of ours would stand in the way
     GuardedFolder folder;
     FileStatus status = top_.OpenChild(relative.c_str(), false, folder);
-    if (status == FileStatus::Done)
-      RemoveGuardedFolder(folder);
-    else
+    DWORD error = GetLastError();
+    if (status != FileStatus::Done) {
       AddLeft(left_, PathOf(relative), status);
+      LogDeletion(L"Verzeichnis", PathOf(relative), status, error);
+    } else if (RemoveGuardedFolder(folder) == FileStatus::Done) {
+      LogStep(L"Verzeichnis entfernt: %ls", PathOf(relative).c_str());
+    } else {
+      LogStep(L"Verzeichnis bleibt (nicht leer): %ls", PathOf(relative).c_str());
+    }
   }
 
  private:
@@ -233,7 +329,13 @@ class PayloadFolders {
 
 void ScheduleDeleteAtRestart(std::wstring path) {
   if (path.size() > 3 && path.back() == L'\\') path.pop_back();
-  MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    LogStep(L"Zum Löschen beim Neustart vorgemerkt: %ls", path.c_str());
+    return;
+  }
+  wchar_t error[600];
+  FormatWin32Error(GetLastError(), error, 600);
+  LogStep(L"Löschen beim Neustart nicht vorgemerkt: %ls (%ls)", path.c_str(), error);
 }
 
 }  // namespace
@@ -275,7 +377,13 @@ void RemoveRegistration() {
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
 }
 
-void RemoveUninstallEntry() { RemoveTree(HKEY_LOCAL_MACHINE, kUninstallKey, kWholeKey); }
+void RemoveUninstallEntry() {
+  if (!KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) return;
+  RemovalTally tally;
+  tally.Count(RemoveTree(HKEY_LOCAL_MACHINE, kUninstallKey, kWholeKey), HKEY_LOCAL_MACHINE,
+              kUninstallKey);
+  tally.Log(L"Deinstallationseintrag");
+}
 
 void RemoveShellLinks() {
   for (int32_t allUsers : {0, 1}) {
@@ -299,17 +407,36 @@ void RemovePayloadFiles(const GuardedFolder& installFolder, const wchar_t* skipN
     std::wstring name = slash == std::wstring::npos ? relative : relative.substr(slash + 1);
     const GuardedFolder* folder =
         folders.Open(slash == std::wstring::npos ? std::wstring() : relative.substr(0, slash));
-    if (folder) AddLeft(left, folder->PathOf(name.c_str()), DeleteGuardedFile(*folder, name.c_str()));
+    if (folder) {
+      AddLeft(left, folder->PathOf(name.c_str()),
+              DeleteLogged(*folder, name.c_str(), L"Datei", Missing::Say));
+    } else if (folders.Status() == FileStatus::Missing) {
+      LogStep(L"Datei nicht vorhanden: %ls", installFolder.PathOf(relative.c_str()).c_str());
+    } else {
+      LogStep(L"Datei bleibt: %ls (ihr Verzeichnis wurde nicht verwendet)",
+              installFolder.PathOf(relative.c_str()).c_str());
+    }
   }
 }
 
 void RemoveSettingsPointer(const GuardedFolder& installFolder, LeftItems& left) {
   std::string bytes;
-  if (ReadWholeFile(installFolder, kSettingsFileName, bytes, kMaxSettingsBytes) != FileStatus::Done ||
-      !IsOnlySettingsPointer(bytes.data(), bytes.size()))
+  std::wstring path = installFolder.PathOf(kSettingsFileName);
+  FileStatus read = ReadWholeFile(installFolder, kSettingsFileName, bytes, kMaxSettingsBytes);
+  if (read != FileStatus::Done) {
+    if (read != FileStatus::Missing)
+      LogStep(L"Einstellungsdatei bleibt: %ls (%ls)", path.c_str(),
+              FileStatusReason(read, GetLastError()).c_str());
     return;
-  AddLeft(left, installFolder.PathOf(kSettingsFileName),
-          DeleteGuardedFile(installFolder, kSettingsFileName));
+  }
+  if (!IsOnlySettingsPointer(bytes.data(), bytes.size())) {
+    LogStep(L"Einstellungsdatei bleibt (enthält Einstellungen): %ls", path.c_str());
+    return;
+  }
+  AddLeft(left, path,
+          DeleteLogged(installFolder, kSettingsFileName,
+                       L"Einstellungsdatei (Verweis auf das Einstellungsverzeichnis)",
+                       Missing::Say));
 }
 
 ProgramRemoval RemoveRunningProgram(const GuardedFolder& installFolder, const wchar_t* name) {
@@ -317,7 +444,10 @@ ProgramRemoval RemoveRunningProgram(const GuardedFolder& installFolder, const wc
   if (aside.Create() == FileStatus::Done &&
       MoveGuardedFile(installFolder, name, aside.Folder(), name) == FileStatus::Done) {
     std::wstring folder = aside.Folder().Path(), file = aside.Folder().PathOf(name);
+    LogStep(L"Eigene Datei %ls verschoben nach %ls", installFolder.PathOf(name).c_str(),
+            file.c_str());
     bool deleted = DeleteGuardedFile(aside.Folder(), name) == FileStatus::Done;
+    if (deleted) LogStep(L"Eigene Datei gelöscht: %ls", file.c_str());
     if (!deleted) ScheduleDeleteAtRestart(file);
     if (deleted && aside.Remove() == FileStatus::Done) return ProgramRemoval::Gone;
     // A running program's file stays until it ends (on Windows until the next start); the
@@ -327,7 +457,12 @@ ProgramRemoval RemoveRunningProgram(const GuardedFolder& installFolder, const wc
     return ProgramRemoval::Gone;
   }
   // Not movable (another volume): a delete at the next start follows the path by name.
-  if (!UsersCannotWrite(installFolder)) return ProgramRemoval::Stays;
+  if (!UsersCannotWrite(installFolder)) {
+    LogStep(L"Eigene Datei bleibt: %ls (nicht verschiebbar, und Benutzer können in ihr "
+            L"Verzeichnis schreiben)",
+            installFolder.PathOf(name).c_str());
+    return ProgramRemoval::Stays;
+  }
   ScheduleDeleteAtRestart(installFolder.PathOf(name));
   return ProgramRemoval::AtRestart;
 }
@@ -335,7 +470,14 @@ ProgramRemoval RemoveRunningProgram(const GuardedFolder& installFolder, const wc
 void RemoveFolderIfEmpty(GuardedFolder& folder, bool atRestart) {
   bool mayWaitForRestart = atRestart && UsersCannotWrite(folder);
   std::wstring path = folder.Path();
-  if (RemoveGuardedFolder(folder) == FileStatus::Done || !mayWaitForRestart) return;
+  if (RemoveGuardedFolder(folder) == FileStatus::Done) {
+    LogStep(L"Installationsverzeichnis entfernt: %ls", ShownFolder(path).c_str());
+    return;
+  }
+  if (!mayWaitForRestart) {
+    LogStep(L"Installationsverzeichnis bleibt (nicht leer): %ls", ShownFolder(path).c_str());
+    return;
+  }
   // Left until the program in it is gone; Windows removes it then only when it is empty.
   ScheduleDeleteAtRestart(path);
 }

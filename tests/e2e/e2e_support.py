@@ -71,6 +71,26 @@ def log_messages(data):
     return messages
 
 
+FULL_LOG_LINE = re.compile(r"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2})  ([^\r\n]*)")
+
+
+def full_log(path, after=b""):
+    """The steps of a full log (/log=) as (time, text) pairs: the whole file (after the bytes
+    it must start with) must be UTF-8 lines without a byte-order mark, each a time stamp,
+    two blanks, the text and CR LF."""
+    data = path.read_bytes()
+    assert data.startswith(after), data[:80]
+    data = data[len(after):]
+    assert not data.startswith(b"\xef\xbb\xbf"), "a byte-order mark"
+    assert data.endswith(b"\r\n"), data[-80:]
+    steps = []
+    for line in data.decode("utf-8").split("\r\n")[:-1]:
+        m = FULL_LOG_LINE.fullmatch(line)
+        assert m, f"not a log line: {line!r}"
+        steps.append((m.group(1), m.group(2)))
+    return steps
+
+
 @contextlib.contextmanager
 def holding(prefix, windows_paths, seconds=90):
     """Another program holds the files open without sharing (lghold.exe) while the block

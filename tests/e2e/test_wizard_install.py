@@ -5,7 +5,7 @@ import shutil
 import time
 import unittest
 
-from e2e_support import MESSAGE_11
+from e2e_support import MESSAGE_11, full_log
 
 from wizard_support import lggui, lgwine  # noqa: F401  (sets up the import path)
 from wizard_support import (BACK, CANCEL, NEXT, NO, OK, SETUP, TARGET, YES, WizardTestCase,
@@ -47,7 +47,8 @@ class WizardInstallation(WizardTestCase):
 
     def test_defaults_install_like_the_silent_run_and_finish_page(self):
         d = self.drive
-        self.start_wizard()
+        # The wizard keeps a full log too; C:\setup is left out of the comparison below.
+        self.start_wizard(SETUP + r" /log=C:\setup\wizard.log")
         self.install_to_finish()
         self.assertEqual(self.button(CANCEL), {"enabled": "1", "visible": "1",
                                                "text": "&Fertig stellen"})
@@ -63,6 +64,13 @@ class WizardInstallation(WizardTestCase):
         self.assertEqual(self.exit_code(), 0)
         d("nowindow", "Lumagrove")
         self.assertEqual(lggui.browser_urls(self.prefix), [])
+        texts = [text for _, text in full_log(self.prefix.host(r"C:\setup\wizard.log"))]
+        self.assertEqual(texts[0], "======== Lumagrove 64-bit Setup 4.58 ========")
+        self.assertEqual(texts[2], rf"Befehlszeile: {SETUP} /log=C:\setup\wizard.log")
+        self.assertIn("Art des Laufs: Assistent", texts)
+        self.assertIn("Option Unbeaufsichtigt (/silent): 0", texts)
+        self.assertIn(rf"Datei geschrieben: {TARGET}\lg_show64.exe", texts)
+        self.assertEqual(texts[-1], "Ergebnis: installiert (Exitcode 0)")
         self.assert_same_as_silent("/desktop=1 /thumbs=1 /group=1")
 
     def test_images_only_installs_like_assoc_1_and_finish_actions_run(self):
