@@ -138,11 +138,13 @@ UninstallOutcome Uninstall(Context& context) {
     Show(context, text, MB_ICONEXCLAMATION);
     return UninstallOutcome::FolderIsLink;
   }
-  if (!context.silent && !Ask(context)) return UninstallOutcome::Declined;
-  // The viewer may have been started while the question was open.
-  if (ViewerStillRunning(context)) {
-    Show(context, kViewerRunning, MB_ICONEXCLAMATION);
-    return UninstallOutcome::ViewerRunning;
+  if (!context.silent) {
+    if (!Ask(context)) return UninstallOutcome::Declined;
+    // The viewer may have been started while the question was open.
+    if (ViewerStillRunning(context)) {
+      Show(context, kViewerRunning, MB_ICONEXCLAMATION);
+      return UninstallOutcome::ViewerRunning;
+    }
   }
   UninstallOutcome outcome = Remove(context);
   bool removed = outcome == UninstallOutcome::Removed;
