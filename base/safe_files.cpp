@@ -26,16 +26,6 @@ std::wstring NtPath(const std::wstring& path) {
   return L"\\??\\" + path;
 }
 
-std::wstring FullPath(const wchar_t* path) {
-  DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
-  if (needed == 0) return L"";
-  std::wstring full(needed, L'\0');
-  DWORD got = GetFullPathNameW(path, needed, full.data(), nullptr);
-  if (got == 0 || got >= needed) return L"";
-  full.resize(got);
-  return full;
-}
-
 std::wstring WithBackslash(std::wstring path) {
   if (!path.empty() && path.back() != L'\\') path += L'\\';
   return path;
@@ -161,6 +151,16 @@ bool RenameByHandle(HANDLE file, const std::wstring& path, bool replace) {
 }
 
 }  // namespace
+
+std::wstring FullPath(const wchar_t* path) {
+  DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
+  if (needed == 0) return L"";
+  std::wstring full(needed, L'\0');
+  DWORD got = GetFullPathNameW(path, needed, full.data(), nullptr);
+  if (got == 0 || got >= needed) return L"";
+  full.resize(got);
+  return full;
+}
 
 const wchar_t* FileStatusText(FileStatus status) {
   switch (status) {

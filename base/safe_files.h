@@ -31,6 +31,9 @@ enum class FileStatus {
   Failed,   // any other error (GetLastError tells which)
 };
 
+// path made absolute against the current folder; empty when that fails.
+std::wstring FullPath(const wchar_t* path);
+
 // A short German reason for a refusal or failure, for logs and messages.
 const wchar_t* FileStatusText(FileStatus status);
 

@@ -26,16 +26,6 @@ std::string ToUtf8(const std::wstring& text) {
   return out;
 }
 
-std::wstring FullPath(const wchar_t* path) {
-  DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
-  if (needed == 0) return L"";
-  std::wstring full(needed, L'\0');
-  DWORD got = GetFullPathNameW(path, needed, full.data(), nullptr);
-  if (got == 0 || got >= needed) return L"";
-  full.resize(got);
-  return full;
-}
-
 // The version Windows really runs: RtlGetVersion does not depend on what the program's
 // manifest declares (the uninstaller's declares no supportedOS, and GetVersionExW would
 // say 6.2 to it). ntdll is in every process, so nothing is loaded here.

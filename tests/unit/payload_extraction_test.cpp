@@ -209,14 +209,8 @@ namespace {
 
 // Run by tests/e2e/test_planted_links.py, which plants host links below LG_LINK_ROOT first:
 //   target-link -> outside\target        walk\Help -> outside\help
-std::wstring LinkRoot() {
-  wchar_t root[MAX_PATH] = {};
-  DWORD n = GetEnvironmentVariableW(L"LG_LINK_ROOT", root, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? std::wstring(root) + L"\\" : L"";
-}
-
 TEST(ExtractionLinks, TheWalkStopsAtAPlantedFolder) {
-  const std::wstring root = LinkRoot();
+  const std::wstring root = test::LinkRoot();
   if (root.empty()) GTEST_SKIP() << "needs the links the end-to-end test plants";
   test::CurrentFolderGuard restore;
   std::wstring archive = test::FixturePath(L"layout.zip");

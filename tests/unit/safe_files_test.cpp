@@ -273,14 +273,8 @@ namespace {
 //   top-link -> outside\dir         real\sub-link -> outside\dir
 //   real\file-link.ini -> outside\victim.txt   real\delete-link.ini -> outside\victim.txt
 //   real\dangling.log -> outside\made.log (missing)   via-parent -> real (with inner\)
-std::wstring LinkRoot() {
-  wchar_t root[MAX_PATH] = {};
-  DWORD n = GetEnvironmentVariableW(L"LG_LINK_ROOT", root, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? std::wstring(root) + L"\\" : L"";
-}
-
 TEST(GuardedLinks, NothingIsReachedThroughALink) {
-  const std::wstring root = LinkRoot();
+  const std::wstring root = test::LinkRoot();
   if (root.empty()) GTEST_SKIP() << "needs the links the end-to-end test plants";
   const std::wstring victim = root + L"outside\\victim.txt";
   const std::string victimBytes = test::ReadFileBytes(victim);

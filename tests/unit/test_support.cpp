@@ -89,6 +89,12 @@ std::vector<std::wstring> FolderNames(const std::wstring& folder) {
   return names;
 }
 
+std::wstring LinkRoot() {
+  wchar_t root[MAX_PATH] = {};
+  DWORD n = GetEnvironmentVariableW(L"LG_LINK_ROOT", root, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::wstring(root) + L"\\" : L"";
+}
+
 std::wstring FixturePath(const std::wstring& name) {
   wchar_t unixPath[MAX_PATH] = {};
   GetEnvironmentVariableW(L"LG_FIXTURES", unixPath, MAX_PATH);

@@ -42,6 +42,9 @@ bool FileExists(const std::wstring& path);
 std::wstring FixturePath(const std::wstring& name);
 // A file the build made, named by a host path in the environment variable (empty: unset).
 std::wstring BuiltFilePath(const wchar_t* variable);
+// The folder (with a final backslash) below which an end-to-end test planted host links
+// for a test run through it (LG_LINK_ROOT); empty when the binary runs on its own.
+std::wstring LinkRoot();
 // Copies a file, replacing the target.
 bool CopyFileTo(const std::wstring& from, const std::wstring& to);
 bool FolderExists(const std::wstring& path);
