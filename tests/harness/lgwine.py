@@ -8,6 +8,7 @@ import re
 import shutil
 import subprocess
 import tempfile
+import time
 from pathlib import Path
 
 BUILD_DIR = Path(os.environ.get("LG_BUILD_DIR", Path(__file__).resolve().parents[2] / "build"))
@@ -298,7 +299,15 @@ class Prefix:
     def reg_add(self, key, name, data, kind="REG_SZ"):
         args = ["reg", "add", key, "/t", kind, "/d", data, "/f"]
         args[3:3] = ["/ve"] if name is None else ["/v", name]
-        self.wine(*args)
+        # reg.exe once failed in a loaded CI run, and its output was lost: try again, and
+        # keep the output of a last failure.
+        for attempt in range(3):
+            r = self.wine(*args, check=False)
+            if r.returncode == 0:
+                return
+            time.sleep(1)
+        raise RuntimeError(f"{' '.join(map(str, r.args))} returned {r.returncode}: "
+                           f"{r.stdout.decode(errors='replace')}{r.stderr.decode(errors='replace')}")
 
     def restart(self, timeout=300):
         """What a restart of Windows does to the prefix: `wineboot -r` carries out the
