@@ -30,13 +30,15 @@ def replace_by_link(prefix, winpath, outside):
     os.symlink(target, prefix.host(winpath))
 
 
-class InteractiveRemoval(unittest.TestCase):
+class UninstallDialogs(unittest.TestCase):
+    """One prefix on its own display per class, with the viewer installed silently."""
+    NAME, OPTIONS = None, None
+
     @classmethod
     def setUpClass(cls):
         cls.display = lggui.Display()
-        cls.prefix = lggui.gui_prefix("uninstall-dialogs", cls.display)
-        cls.setup_code = cls.prefix.setup(
-            '/silent /folder="C:\\Apps\\Lumagrove" /group=1/desktop=1 /assoc=1')
+        cls.prefix = lggui.gui_prefix(cls.NAME, cls.display)
+        cls.setup_code = cls.prefix.setup(cls.OPTIONS)
 
     @classmethod
     def tearDownClass(cls):
@@ -47,6 +49,11 @@ class InteractiveRemoval(unittest.TestCase):
         box = drive.fields("dialog", 15000, timeout=20)
         self.assertEqual(box["caption"], CAPTION)
         return box
+
+
+class InteractiveRemoval(UninstallDialogs):
+    NAME = "uninstall-dialogs"
+    OPTIONS = '/silent /folder="C:\\Apps\\Lumagrove" /group=1/desktop=1 /assoc=1'
 
     def test_no_keeps_the_installation_and_yes_removes_it(self):
         self.assertEqual(self.setup_code, 0)
@@ -79,25 +86,11 @@ class InteractiveRemoval(unittest.TestCase):
         self.assertIsNone(self.prefix.machine().key(UNINSTALL))
 
 
-class InteractiveLinks(unittest.TestCase):
+class InteractiveLinks(UninstallDialogs):
     """The installation folder as a link: a message and nothing removed. Then the Plugins
     folder as a link: removed without it, and the result names it."""
-
-    @classmethod
-    def setUpClass(cls):
-        cls.display = lggui.Display()
-        cls.prefix = lggui.gui_prefix("uninstall-dialogs-links", cls.display)
-        cls.setup_code = cls.prefix.setup(f'/silent /folder="{FOLDER[:-1]}" /group=1')
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.prefix.remove()
-        cls.display.close()
-
-    def box(self, drive):
-        box = drive.fields("dialog", 15000, timeout=20)
-        self.assertEqual(box["caption"], CAPTION)
-        return box
+    NAME = "uninstall-dialogs-links"
+    OPTIONS = f'/silent /folder="{FOLDER[:-1]}" /group=1'
 
     def test_a_linked_folder_is_refused_and_a_linked_plugins_folder_is_listed(self):
         self.assertEqual(self.setup_code, 0)
