@@ -74,6 +74,19 @@ def log_messages(data):
 FULL_LOG_LINE = re.compile(r"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2})  ([^\r\n]*)")
 
 
+UNIT_TESTS = lgwine.BUILD_DIR / "tests" / "lg_unit_tests.exe"
+
+
+def run_unit_tests_on_links(case, prefix, gtest_filter):
+    """Runs the unit tests gtest_filter names inside prefix, with LG_LINK_ROOT set to the
+    C:\\links the caller planted, and asserts that exactly one test ran and passed."""
+    env = dict(prefix.env, LG_LINK_ROOT=r"C:\links")
+    r = lgwine.wine(prefix.path, UNIT_TESTS, f"--gtest_filter={gtest_filter}", check=False, env=env)
+    out = r.stdout.decode("utf-8", "replace")
+    case.assertEqual(r.returncode, 0, out)
+    case.assertIn("[  PASSED  ] 1 test", out)
+
+
 def full_log(path, after=b""):
     """The steps of a full log (/log=) as (time, text) pairs: the whole file (after the bytes
     it must start with) must be UTF-8 lines without a byte-order mark, each a time stamp,

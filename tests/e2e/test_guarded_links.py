@@ -4,9 +4,8 @@ that nothing outside is read, written, made or deleted through them."""
 import os
 import unittest
 
-from e2e_support import lgwine
+from e2e_support import lgwine, run_unit_tests_on_links
 
-UNIT_TESTS = lgwine.BUILD_DIR / "tests" / "lg_unit_tests.exe"
 
 
 class GuardedLinks(unittest.TestCase):
@@ -29,12 +28,7 @@ class GuardedLinks(unittest.TestCase):
         os.symlink(root / "outside" / "made.log", root / "real" / "dangling.log")
         os.symlink(root / "real", root / "via-parent")
 
-        env = dict(self.prefix.env, LG_LINK_ROOT=r"C:\links")
-        r = lgwine.wine(self.prefix.path, UNIT_TESTS, "--gtest_filter=GuardedLinks.*",
-                        check=False, env=env)
-        out = r.stdout.decode("utf-8", "replace")
-        self.assertEqual(r.returncode, 0, out)
-        self.assertIn("[  PASSED  ] 1 test", out)
+        run_unit_tests_on_links(self, self.prefix, "GuardedLinks.*")
         self.assertEqual(victim.read_bytes(), b"victim")
         self.assertFalse((root / "outside" / "made.log").exists())
         self.assertEqual(list((root / "outside" / "dir").iterdir()), [])

@@ -9,11 +9,11 @@ import stat
 import unittest
 import zipfile
 
-from e2e_support import holding, ini_values, lgwine, log_messages, pending_renames, temp_files
+from e2e_support import (holding, ini_values, lgwine, log_messages, pending_renames,
+                          run_unit_tests_on_links, temp_files)
 from test_integration import UNINSTALL
 
 PAYLOAD = lgwine.BUILD_DIR / "lumagrove-payload.zip"
-UNIT_TESTS = lgwine.BUILD_DIR / "tests" / "lg_unit_tests.exe"
 PROGRAM_FILES = r"C:\Program Files\Lumagrove"
 START = r"C:\start"
 REFUSED = "Die Installation wurde abgebrochen, weil ein Verzeichnis nicht sicher verwendet werden kann"
@@ -142,12 +142,7 @@ class PlantedLinks(unittest.TestCase):
             (self.outside / name).mkdir()
         os.symlink(self.outside / "target", root / "target-link")
         os.symlink(self.outside / "help", root / "walk" / "Help")
-        env = dict(self.prefix.env, LG_LINK_ROOT=r"C:\links")
-        r = lgwine.wine(self.prefix.path, UNIT_TESTS, "--gtest_filter=ExtractionLinks.*",
-                        check=False, env=env)
-        out = r.stdout.decode("utf-8", "replace")
-        self.assertEqual(r.returncode, 0, out)
-        self.assertIn("[  PASSED  ] 1 test", out)
+        run_unit_tests_on_links(self, self.prefix, "ExtractionLinks.*")
         self.assertEqual(list((self.outside / "target").iterdir()), [])
         self.assertEqual(list((self.outside / "help").iterdir()), [])
 

@@ -1,5 +1,6 @@
 """The interactive uninstaller under Xvfb: its question (No is the default and removes
 nothing), then Yes and the result box, driven through lgdrive.exe."""
+import contextlib
 import os
 import shutil
 import sys
@@ -45,6 +46,17 @@ class UninstallDialogs(unittest.TestCase):
         cls.prefix.remove()
         cls.display.close()
 
+    @contextlib.contextmanager
+    def driving(self):
+        """The GUI driver for the block; an uninstaller still running afterwards is ended."""
+        drive = lggui.Driver(self.prefix)
+        try:
+            yield drive
+        finally:
+            if drive("alive") == "1":
+                drive("kill")
+            drive.close()
+
     def box(self, drive):
         box = drive.fields("dialog", 15000, timeout=20)
         self.assertEqual(box["caption"], CAPTION)
@@ -58,8 +70,7 @@ class InteractiveRemoval(UninstallDialogs):
     def test_no_keeps_the_installation_and_yes_removes_it(self):
         self.assertEqual(self.setup_code, 0)
         viewer = self.prefix.host(FOLDER + "lg_show64.exe")
-        drive = lggui.Driver(self.prefix)
-        try:
+        with self.driving() as drive:
             drive("start", rf"C:\|{UNINSTALLER}")
             question = self.box(drive)
             self.assertEqual(question["text"], QUESTION)
@@ -77,10 +88,6 @@ class InteractiveRemoval(UninstallDialogs):
             self.assertEqual(result["buttons"], str(OK))
             drive("answer", OK)
             self.assertEqual(drive("wait-exit", 20000, timeout=25), "0")
-        finally:
-            if drive("alive") == "1":
-                drive("kill")
-            drive.close()
         self.assertFalse(viewer.exists())
         self.assertFalse(self.prefix.host(UNINSTALLER).exists())
         self.assertIsNone(self.prefix.machine().key(UNINSTALL))
@@ -95,8 +102,7 @@ class InteractiveLinks(UninstallDialogs):
     def test_a_linked_folder_is_refused_and_a_linked_plugins_folder_is_listed(self):
         self.assertEqual(self.setup_code, 0)
         p = self.prefix
-        drive = lggui.Driver(p)
-        try:
+        with self.driving() as drive:
             replace_by_link(p, FOLDER, r"C:\outside\Lumagrove")
             drive("start", rf"C:\|{UNINSTALLER}")
             refused = self.box(drive)
@@ -115,10 +121,6 @@ class InteractiveLinks(UninstallDialogs):
             self.assertEqual(result["text"], FILES_LEFT + f"{FOLDER}Plugins: {LINK_REFUSED}")
             drive("answer", OK)
             self.assertEqual(drive("wait-exit", 20000, timeout=25), "3")
-        finally:
-            if drive("alive") == "1":
-                drive("kill")
-            drive.close()
         self.assertTrue(p.host(r"C:\outside\plugins\Print.dll").exists())
         self.assertFalse(p.host(FOLDER + "lg_show64.exe").exists())
 
